@@ -1,0 +1,52 @@
+#include "common/text.h"
+
+#include <cstring>
+
+namespace pomvarin {
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+
+}  // namespace
+
+bool AppendText(Text& text, const char* source) {
+  std::size_t used = std::strlen(text);
+  std::size_t added = std::strlen(source);
+  if (added >= kTextSize - used) return false;
+  std::memcpy(text + used, source, added + 1);
+  return true;
+}
+
+bool JoinPath(Text& path, const char* folder, const char* name) {
+  std::size_t folderLength = std::strlen(folder);
+  std::size_t nameLength = std::strlen(name);
+  if (folderLength >= kTextSize || nameLength >= kTextSize - folderLength - 1)
+    return false;
+  std::memcpy(path, folder, folderLength);
+  path[folderLength] = '\\';
+  std::memcpy(path + folderLength + 1, name, nameLength + 1);
+  return true;
+}
+
+bool EqualIgnoringAsciiCase(const char* a, const char* b, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (a[i] == '\0' || LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return a[length] == '\0';
+}
+
+bool FirstStringContains(const unsigned char* data, std::size_t size,
+                         const char* text) {
+  const void* end = std::memchr(data, 0, size);
+  std::size_t stringLength =
+      end ? static_cast<const unsigned char*>(end) - data : size;
+  std::size_t textLength = std::strlen(text);
+  if (textLength > stringLength) return false;
+  for (std::size_t start = 0; start + textLength <= stringLength; ++start) {
+    if (std::memcmp(data + start, text, textLength) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace pomvarin

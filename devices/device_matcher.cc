@@ -1,0 +1,74 @@
+#include "devices/device_matcher.h"
+
+#include "common/text.h"
+
+namespace pomvarin {
+
+namespace {
+
+const char kUnavailable[] = "Device information is unavailable";
+const char kFallback[] = "Unknown";
+
+// Requests for one property, the first included; a real property needs two.
+constexpr std::uint32_t kPropertyRequestLimit = 8;
+
+}  // namespace
+
+bool DeviceMatcher::FindDevice(const char* enumerator, std::uint32_t property1,
+                               const char* text1, std::uint32_t property2,
+                               const char* text2) const {
+  return FindDeviceInClass(nullptr, enumerator, property1, text1, property2,
+                           text2);
+}
+
+bool DeviceMatcher::FindDeviceInClass(const platform::SetupClass* setupClass,
+                                      const char* enumerator,
+                                      std::uint32_t property1,
+                                      const char* text1,
+                                      std::uint32_t property2,
+                                      const char* text2) const {
+  platform::DeviceList list = platform::OpenDeviceList(setupClass, enumerator);
+  if (!list) {
+    platform::Trace(kUnavailable);
+    return false;
+  }
+  platform::ScopedDeviceList owner(list);
+  platform::DeviceRecord device;
+  for (std::uint32_t index = 0; platform::EnumerateDevice(list, index, &device);
+       ++index) {
+    if (PropertyContains(list, device, property1, text1) &&
+        PropertyContains(list, device, property2, text2))
+      return true;
+  }
+  return false;
+}
+
+bool DeviceMatcher::PropertyContains(platform::DeviceList list,
+                                     platform::DeviceRecord device,
+                                     std::uint32_t property,
+                                     const char* text) const {
+  platform::ScopedBuffer buffer;
+  std::uint32_t bufferSize = 0;
+  std::uint32_t required = 0;
+  platform::PropertyRead result = platform::ReadDeviceProperty(
+      list, device, property, nullptr, 0, &required);
+  // Grow the buffer while the platform asks for more. A property that keeps
+  // growing, or a request for no more than the buffer holds, ends the loop.
+  for (std::uint32_t requests = 1;
+       result == platform::PropertyRead::kBufferTooSmall &&
+       required > bufferSize && requests < kPropertyRequestLimit;
+       ++requests) {
+    buffer.Reset(platform::AllocateZeroed(required));
+    if (!buffer.get()) return false;
+    bufferSize = required;
+    result = platform::ReadDeviceProperty(list, device, property, buffer.get(),
+                                          bufferSize, &required);
+  }
+  if (!buffer.get()) {
+    return FirstStringContains(reinterpret_cast<const unsigned char*>(kFallback),
+                               sizeof kFallback, text);
+  }
+  return FirstStringContains(buffer.get(), bufferSize, text);
+}
+
+}  // namespace pomvarin

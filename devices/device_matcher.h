@@ -1,0 +1,36 @@
+// Asks the platform's device-setup service whether a present device carries
+// given texts in its registry properties.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace pomvarin {
+
+// Stateless: every question lists the devices afresh and keeps nothing.
+class DeviceMatcher {
+ public:
+  DeviceMatcher() = default;
+  virtual ~DeviceMatcher() = default;
+
+  // FindDeviceInClass with no setup class.
+  bool FindDevice(const char* enumerator, std::uint32_t property1,
+                  const char* text1, std::uint32_t property2,
+                  const char* text2) const;
+
+  // Whether a present device of the enumerator has text1 in property1 and
+  // text2 in property2; the first such device ends the search.
+  bool FindDeviceInClass(const platform::SetupClass* setupClass,
+                         const char* enumerator, std::uint32_t property1,
+                         const char* text1, std::uint32_t property2,
+                         const char* text2) const;
+
+  // Whether text occurs in the first string of the device's property. A
+  // property that cannot be read is tested as the text "Unknown".
+  bool PropertyContains(platform::DeviceList list,
+                        platform::DeviceRecord device, std::uint32_t property,
+                        const char* text) const;
+};
+
+}  // namespace pomvarin

@@ -1,0 +1,85 @@
+#include "setup/search_and_launch.h"
+
+#include <cstring>
+
+#include "common/text.h"
+#include "platform/platform.h"
+#include "setup/launch_spec.h"
+
+namespace pomvarin {
+
+namespace {
+
+const char kSilentTrace[] = "Slience Install";
+
+// The folders from the root down to the one being searched. A folder that is
+// already on the path is reached again through a link and is not entered, so
+// link cycles end.
+struct FolderOnPath {
+  platform::FolderIdentity identity;
+  const FolderOnPath* parent;
+};
+
+bool IsOnPath(const platform::FolderIdentity& identity,
+              const FolderOnPath* folder) {
+  for (; folder; folder = folder->parent) {
+    if (folder->identity.volume == identity.volume &&
+        folder->identity.file == identity.file)
+      return true;
+  }
+  return false;
+}
+
+bool IsDotEntry(const char* name) {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+void Launch(const char* path, const LaunchSpecParts& parts, bool silent) {
+  platform::Trace(path);
+  if (silent) platform::Trace(kSilentTrace);
+  platform::StartProgram(path, parts.parameters,
+                         silent ? platform::ShowCommand::kHide
+                                : platform::ShowCommand::kShow);
+}
+
+void SearchFolder(const char* folder, const LaunchSpecParts& parts,
+                  bool silent, const FolderOnPath* parent) {
+  Text pattern;
+  if (!JoinPath(pattern, folder, "*")) return;
+  platform::DirectoryEntry entry;
+  platform::Listing listing = platform::OpenListing(pattern, &entry);
+  if (!listing) return;
+  platform::ScopedListing owner(listing);
+
+  FolderOnPath here{{}, parent};
+  if (!platform::ReadFolderIdentity(folder, &here.identity) ||
+      IsOnPath(here.identity, parent))
+    return;
+
+  // Every entry counts, the first one included: a drive root lists no "."
+  // and "..", so its first entry is a real file or folder.
+  do {
+    if (IsDotEntry(entry.name)) continue;
+    Text path;
+    if (!JoinPath(path, folder, entry.name)) continue;
+    const bool candidate =
+        (entry.attributes &
+         (platform::kAttributeDirectory | platform::kAttributeHidden)) == 0;
+    if (!candidate) {
+      SearchFolder(path, parts, silent, &here);
+    } else if (EqualIgnoringAsciiCase(entry.name, parts.fileName,
+                                      parts.fileNameLength)) {
+      Launch(path, parts, silent);
+      return;
+    }
+  } while (platform::NextEntry(listing, &entry));
+}
+
+}  // namespace
+
+int SearchAndLaunch(const char* root, const char* spec, bool silent) {
+  SearchFolder(root, SplitLaunchSpec(spec), silent, nullptr);
+  return 0;
+}
+
+}  // namespace pomvarin
