@@ -1,0 +1,27 @@
+# GoogleTest: Debian's package for the native build; built from its sources
+# for the Windows cross-build, whose tests run under Wine.
+include(GoogleTest)
+if(CMAKE_CROSSCOMPILING)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest
+                   EXCLUDE_FROM_ALL SYSTEM)  # defines GTest::gtest_main
+  # One Wine prefix for the whole build's tests, made by the "wine" fixture.
+  set(POMVARIN_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# Registers a test program: each test case on its own natively, the whole
+# program as one test under Wine, where listing the cases would start Wine at
+# build time.
+function(pomvarin_add_gtest target)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME windows.${target} COMMAND ${target})
+    set_tests_properties(windows.${target} PROPERTIES
+      FIXTURES_REQUIRED wine
+      ENVIRONMENT "WINEPREFIX=${POMVARIN_WINEPREFIX}")
+  else()
+    gtest_discover_tests(${target} TEST_PREFIX "${target}.")
+  endif()
+endfunction()
