@@ -1,0 +1,166 @@
+// The platform operations over the real Win32 calls, ANSI forms. This is the
+// only file of the program that includes the Windows headers.
+#include "platform/platform.h"
+
+#include <windows.h>
+#include <setupapi.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace pomvarin {
+namespace platform {
+
+namespace {
+
+static_assert(sizeof(SP_DEVINFO_DATA) <= sizeof(DeviceRecord),
+              "a device record must hold the platform's record");
+static_assert(alignof(SP_DEVINFO_DATA) <= alignof(DeviceRecord),
+              "a device record must be aligned like the platform's record");
+static_assert(sizeof(SetupClass) == sizeof(GUID),
+              "a setup class must have the layout of a GUID");
+static_assert(static_cast<int>(ShowCommand::kHide) == SW_HIDE &&
+                  static_cast<int>(ShowCommand::kShow) == SW_SHOW,
+              "show commands are the platform's");
+static_assert(kAttributeHidden == FILE_ATTRIBUTE_HIDDEN &&
+                  kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY,
+              "attribute bits are the platform's");
+
+HDEVINFO ToHandle(DeviceList list) { return reinterpret_cast<HDEVINFO>(list); }
+HANDLE ToHandle(Listing listing) { return reinterpret_cast<HANDLE>(listing); }
+
+SP_DEVINFO_DATA* ToDeviceInfo(DeviceRecord* device) {
+  return reinterpret_cast<SP_DEVINFO_DATA*>(device->bytes);
+}
+
+void CopyEntry(const WIN32_FIND_DATAA& data, DirectoryEntry* entry) {
+  static_assert(sizeof data.cFileName == sizeof entry->name,
+                "a listed name fits in a Text");
+  std::memcpy(entry->name, data.cFileName, sizeof entry->name);
+  entry->name[kTextSize - 1] = '\0';
+  entry->attributes = data.dwFileAttributes;
+}
+
+// A file handle closed on every path.
+class ScopedFile {
+ public:
+  explicit ScopedFile(HANDLE handle) : handle_(handle) {}
+  ~ScopedFile() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  ScopedFile(const ScopedFile&) = delete;
+  ScopedFile& operator=(const ScopedFile&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+void Trace(const char* text) { OutputDebugStringA(text); }
+
+bool ReadCurrentDirectory(Text& directory) {
+  // The answer is the length without the terminator when it fits, else the
+  // size it would need (or 0 on failure).
+  DWORD length = GetCurrentDirectoryA(kTextSize, directory);
+  if (length == 0 || length >= kTextSize) {
+    directory[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
+void ReadProfileString(const char* section, const char* key,
+                       const char* fallback, Text& value, const char* path) {
+  GetPrivateProfileStringA(section, key, fallback, value, kTextSize, path);
+}
+
+void ShowWarning(const char* text, const char* caption) {
+  MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONWARNING);
+}
+
+DeviceList OpenDeviceList(const SetupClass* setupClass,
+                          const char* enumerator) {
+  HDEVINFO list = SetupDiGetClassDevsA(
+      reinterpret_cast<const GUID*>(setupClass), enumerator, nullptr,
+      DIGCF_PRESENT | DIGCF_ALLCLASSES);
+  if (list == INVALID_HANDLE_VALUE) return nullptr;
+  return reinterpret_cast<DeviceList>(list);
+}
+
+bool EnumerateDevice(DeviceList list, std::uint32_t index,
+                     DeviceRecord* device) {
+  SP_DEVINFO_DATA* info = ToDeviceInfo(device);
+  info->cbSize = sizeof(SP_DEVINFO_DATA);
+  return SetupDiEnumDeviceInfo(ToHandle(list), index, info) != FALSE;
+}
+
+PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
+                                std::uint32_t property, unsigned char* buffer,
+                                std::uint32_t size, std::uint32_t* required) {
+  DeviceRecord copy = device;
+  DWORD needed = 0;
+  if (SetupDiGetDeviceRegistryPropertyA(ToHandle(list), ToDeviceInfo(&copy),
+                                        property, nullptr, buffer, size,
+                                        &needed)) {
+    *required = needed;
+    return PropertyRead::kDone;
+  }
+  if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    *required = needed;
+    return PropertyRead::kBufferTooSmall;
+  }
+  return PropertyRead::kFailed;
+}
+
+void CloseDeviceList(DeviceList list) {
+  SetupDiDestroyDeviceInfoList(ToHandle(list));
+}
+
+unsigned char* AllocateZeroed(std::uint32_t size) {
+  return static_cast<unsigned char*>(LocalAlloc(LPTR, size));
+}
+
+void Release(unsigned char* buffer) { LocalFree(buffer); }
+
+Listing OpenListing(const char* pattern, DirectoryEntry* first) {
+  WIN32_FIND_DATAA data;
+  HANDLE listing = FindFirstFileA(pattern, &data);
+  if (listing == INVALID_HANDLE_VALUE) return nullptr;
+  CopyEntry(data, first);
+  return reinterpret_cast<Listing>(listing);
+}
+
+bool NextEntry(Listing listing, DirectoryEntry* entry) {
+  WIN32_FIND_DATAA data;
+  if (!FindNextFileA(ToHandle(listing), &data)) return false;
+  CopyEntry(data, entry);
+  return true;
+}
+
+void CloseListing(Listing listing) { FindClose(ToHandle(listing)); }
+
+bool ReadFolderIdentity(const char* path, FolderIdentity* identity) {
+  // No access rights are asked for: only the file's information is read.
+  // Backup semantics let a folder be opened at all.
+  ScopedFile folder(CreateFileA(
+      path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (folder.get() == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(folder.get(), &information)) return false;
+  identity->volume = information.dwVolumeSerialNumber;
+  identity->file =
+      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
+      information.nFileIndexLow;
+  return true;
+}
+
+void StartProgram(const char* path, const char* parameters, ShowCommand show) {
+  ShellExecuteA(nullptr, nullptr, path, parameters, nullptr,
+                static_cast<int>(show));
+}
+
+}  // namespace platform
+}  // namespace pomvarin
