@@ -1,0 +1,111 @@
+// Folder listings in the order the Windows program shows under Wine: "."
+// and ".." first, then every other entry sorted without ASCII case (names
+// that differ only in case by their bytes).
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <sys/stat.h>
+
+#include "platform/platform.h"
+#include "platform/posix/folder_names.h"
+#include "platform/posix/posix_common.h"
+
+namespace pomvarin::platform {
+
+struct ListingState {
+  // Kept open so that entries can be looked at relative to the folder.
+  posix::FolderStream folder;
+  posix::NameTable names;
+  // Entries delivered so far, the two dot entries included.
+  std::size_t delivered = 0;
+};
+
+namespace {
+
+constexpr char kAllEntries[] = "/*";
+constexpr std::size_t kDotEntries = 2;
+
+// Case is folded to lower case, as strcasecmp does: "_" sorts before "a".
+bool ListingOrder(const char* a, const char* b) {
+  for (std::size_t i = 0;; ++i) {
+    const char lowerA = posix::LowerAscii(a[i]);
+    const char lowerB = posix::LowerAscii(b[i]);
+    if (lowerA != lowerB) {
+      return static_cast<unsigned char>(lowerA) <
+             static_cast<unsigned char>(lowerB);
+    }
+    if (a[i] == '\0') break;
+  }
+  return std::strcmp(a, b) < 0;
+}
+
+// The folder of a pattern "folder\*". A bare "\*" is the root folder.
+bool PatternFolder(const char* pattern, posix::PosixPath& folder) {
+  if (!posix::ToPosixPath(pattern, folder)) return false;
+  const std::size_t length = std::strlen(folder);
+  const std::size_t suffixLength = sizeof kAllEntries - 1;
+  if (length < suffixLength ||
+      std::strcmp(folder + length - suffixLength, kAllEntries) != 0)
+    return false;
+  folder[length - suffixLength] = '\0';
+  if (folder[0] == '\0') std::strcpy(folder, "/");
+  return true;
+}
+
+// Whether the entry is a folder, links followed (a link to a folder counts,
+// as under Wine). An entry gone since the folder was read is no folder.
+bool IsFolderEntry(DIR* folder, const char* name, unsigned char type) {
+  if (type == DT_DIR) return true;
+  if (type != DT_LNK && type != DT_UNKNOWN) return false;
+  struct stat status;
+  return fstatat(dirfd(folder), name, &status, 0) == 0 &&
+         S_ISDIR(status.st_mode);
+}
+
+void DeliverEntry(const char* name, std::uint32_t attributes,
+                  DirectoryEntry* entry) {
+  std::strcpy(entry->name, name);
+  entry->attributes = attributes;
+}
+
+}  // namespace
+
+Listing OpenListing(const char* pattern, DirectoryEntry* first) {
+  posix::PosixPath folderPath;
+  if (!PatternFolder(pattern, folderPath)) return nullptr;
+  std::unique_ptr<ListingState> listing(new (std::nothrow) ListingState);
+  if (!listing) return nullptr;
+  listing->folder.Reset(opendir(folderPath));
+  if (!listing->folder.get() ||
+      !posix::ReadFolderNames(listing->folder.get(), &listing->names))
+    return nullptr;
+  listing->names.Sort(ListingOrder);
+  NextEntry(listing.get(), first);
+  return listing.release();
+}
+
+bool NextEntry(Listing listing, DirectoryEntry* entry) {
+  if (!listing) return false;
+  const std::size_t position = listing->delivered;
+  if (position == 0) {
+    DeliverEntry(".", kAttributeDirectory, entry);
+  } else if (position == 1) {
+    DeliverEntry("..", kAttributeDirectory, entry);
+  } else {
+    const std::size_t index = position - kDotEntries;
+    if (index >= listing->names.count()) return false;
+    const char* name = listing->names.Name(index);
+    std::uint32_t attributes = 0;
+    if (IsFolderEntry(listing->folder.get(), name, listing->names.Tag(index)))
+      attributes |= kAttributeDirectory;
+    if (name[0] == '.') attributes |= kAttributeHidden;
+    DeliverEntry(name, attributes, entry);
+  }
+  ++listing->delivered;
+  return true;
+}
+
+void CloseListing(Listing listing) { delete listing; }
+
+}  // namespace pomvarin::platform

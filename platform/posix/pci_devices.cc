@@ -1,0 +1,254 @@
+#include "platform/posix/pci_devices.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <new>
+#include <unistd.h>
+
+#include "platform/posix/folder_names.h"
+#include "platform/posix/posix_common.h"
+
+namespace pomvarin::platform {
+
+struct DeviceListState {
+  posix::PosixPath folder = {};  // empty for a list of no devices
+  posix::NameTable names;
+};
+
+}  // namespace pomvarin::platform
+
+namespace pomvarin::platform::posix {
+
+namespace {
+
+constexpr char kEnumerator[] = "PCI";
+constexpr std::uint32_t kWordLimit = 0xFFFF;
+constexpr std::uint32_t kByteLimit = 0xFF;
+constexpr std::uint32_t kClassLimit = 0xFFFFFF;
+// Where the revision sits in a device's configuration space.
+constexpr off_t kConfigRevisionOffset = 8;
+// Longer than any well-formed number file ("0x" + 6 digits + newline).
+constexpr std::size_t kNumberFileSize = 32;
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool IsPciEnumerator(const char* enumerator) {
+  // No enumerator asks for all present devices; the PCI ones are all there
+  // are here.
+  if (!enumerator) return true;
+  std::size_t i = 0;
+  for (; kEnumerator[i] != '\0'; ++i) {
+    if (LowerAscii(enumerator[i]) != LowerAscii(kEnumerator[i])) return false;
+  }
+  return enumerator[i] == '\0';
+}
+
+bool JoinFolderPath(const char* folder, const char* name, PosixPath& path) {
+  const int length = std::snprintf(path, sizeof path, "%s/%s", folder, name);
+  return length >= 0 && static_cast<std::size_t>(length) < sizeof path;
+}
+
+bool CopyPath(const char* source, PosixPath& path) {
+  const std::size_t length = std::strlen(source);
+  if (length >= sizeof path) return false;
+  std::memcpy(path, source, length + 1);
+  return true;
+}
+
+// Opens name in folder; -1 with errno set when it cannot be.
+int OpenInFolder(const char* folder, const char* name) {
+  PosixPath path;
+  if (!JoinFolderPath(folder, name, path)) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  return open(path, O_RDONLY | O_CLOEXEC);
+}
+
+bool ReadNumberFile(int fd, std::uint32_t limit, std::uint32_t* value) {
+  char text[kNumberFileSize];
+  std::size_t used = 0;
+  for (;;) {
+    const ssize_t got = read(fd, text + used, sizeof text - used);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (got == 0) break;
+    used += static_cast<std::size_t>(got);
+    // A full buffer is no number file.
+    if (used == sizeof text) return false;
+  }
+  return ParseDeviceNumber(text, used, limit, value);
+}
+
+bool ReadNumber(const char* folder, const char* name, std::uint32_t limit,
+                std::uint32_t* value) {
+  FileDescriptor file(OpenInFolder(folder, name));
+  return file.get() >= 0 && ReadNumberFile(file.get(), limit, value);
+}
+
+bool ReadRevision(const char* folder, std::uint32_t* revision) {
+  FileDescriptor file(OpenInFolder(folder, "revision"));
+  if (file.get() >= 0) return ReadNumberFile(file.get(), kByteLimit, revision);
+  if (errno != ENOENT) return false;
+  // Without a revision file the configuration space still holds it.
+  FileDescriptor config(OpenInFolder(folder, "config"));
+  if (config.get() < 0) return false;
+  unsigned char byte = 0;
+  ssize_t got;
+  do {
+    got = pread(config.get(), &byte, 1, kConfigRevisionOffset);
+  } while (got < 0 && errno == EINTR);
+  if (got != 1) return false;
+  *revision = byte;
+  return true;
+}
+
+// Appends one formatted ID and its terminator at used; returns the new used.
+__attribute__((format(printf, 3, 4))) std::size_t AppendId(
+    char (&ids)[kHardwareIdsSize], std::size_t used, const char* format, ...) {
+  std::va_list arguments;
+  va_start(arguments, format);
+  const int length =
+      std::vsnprintf(ids + used, kHardwareIdsSize - used, format, arguments);
+  va_end(arguments);
+  return used + static_cast<std::size_t>(length) + 1;
+}
+
+}  // namespace
+
+bool ParseDeviceNumber(const char* text, std::size_t length,
+                       std::uint32_t limit, std::uint32_t* value) {
+  if (length > 0 && text[length - 1] == '\n') --length;
+  if (length < 3 || text[0] != '0' || text[1] != 'x') return false;
+  std::uint32_t number = 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    const int digit = HexDigitValue(text[i]);
+    if (digit < 0) return false;
+    // Checked at every digit, so the number never passes limit * 16 + 15.
+    number = number * 16 + static_cast<std::uint32_t>(digit);
+    if (number > limit) return false;
+  }
+  *value = number;
+  return true;
+}
+
+bool ReadPciNumbers(const char* deviceFolder, PciNumbers* numbers) {
+  std::uint32_t vendor, device, subsystemVendor, subsystemDevice, revision,
+      classCode;
+  if (!ReadNumber(deviceFolder, "vendor", kWordLimit, &vendor) ||
+      !ReadNumber(deviceFolder, "device", kWordLimit, &device) ||
+      !ReadNumber(deviceFolder, "subsystem_vendor", kWordLimit,
+                  &subsystemVendor) ||
+      !ReadNumber(deviceFolder, "subsystem_device", kWordLimit,
+                  &subsystemDevice) ||
+      !ReadRevision(deviceFolder, &revision) ||
+      !ReadNumber(deviceFolder, "class", kClassLimit, &classCode))
+    return false;
+  numbers->vendor = static_cast<std::uint16_t>(vendor);
+  numbers->device = static_cast<std::uint16_t>(device);
+  numbers->subsystemVendor = static_cast<std::uint16_t>(subsystemVendor);
+  numbers->subsystemDevice = static_cast<std::uint16_t>(subsystemDevice);
+  numbers->revision = static_cast<std::uint8_t>(revision);
+  numbers->classCode = classCode;
+  return true;
+}
+
+std::size_t FormatHardwareIds(const PciNumbers& numbers,
+                              char (&ids)[kHardwareIdsSize]) {
+  const std::uint32_t subsystem =
+      static_cast<std::uint32_t>(numbers.subsystemDevice) << 16 |
+      numbers.subsystemVendor;
+  // Every number has a fixed width, so the four IDs always fit in ids.
+  std::size_t used = 0;
+  used = AppendId(ids, used, "PCI\\VEN_%04X&DEV_%04X&SUBSYS_%08X&REV_%02X",
+                  numbers.vendor, numbers.device, subsystem, numbers.revision);
+  used = AppendId(ids, used, "PCI\\VEN_%04X&DEV_%04X&SUBSYS_%08X",
+                  numbers.vendor, numbers.device, subsystem);
+  used = AppendId(ids, used, "PCI\\VEN_%04X&DEV_%04X&CC_%06X", numbers.vendor,
+                  numbers.device, numbers.classCode);
+  used = AppendId(ids, used, "PCI\\VEN_%04X&DEV_%04X&CC_%04X", numbers.vendor,
+                  numbers.device, numbers.classCode >> 8);
+  ids[used++] = '\0';
+  return used;
+}
+
+DeviceList OpenPciDeviceList(const char* devicesFolder,
+                             const char* enumerator) {
+  std::unique_ptr<DeviceListState> list(new (std::nothrow) DeviceListState);
+  if (!list) return nullptr;
+  if (!IsPciEnumerator(enumerator)) return list.release();
+  FolderStream folder;
+  folder.Reset(opendir(devicesFolder));
+  if (!folder.get() || !CopyPath(devicesFolder, list->folder) ||
+      !ReadFolderNames(folder.get(), &list->names))
+    return nullptr;
+  list->names.Sort(
+      [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
+  return list.release();
+}
+
+}  // namespace pomvarin::platform::posix
+
+namespace pomvarin::platform {
+
+namespace {
+
+// A DeviceRecord carries the device's index in its list.
+std::uint32_t RecordIndex(const DeviceRecord& device) {
+  std::uint32_t index;
+  std::memcpy(&index, device.bytes, sizeof index);
+  return index;
+}
+
+}  // namespace
+
+// The setup class is not looked at: the kernel's PCI folders know no
+// Windows setup classes, and the launcher asks with none.
+DeviceList OpenDeviceList(const SetupClass*, const char* enumerator) {
+  return posix::OpenPciDeviceList(posix::kPciDevicesFolder, enumerator);
+}
+
+bool EnumerateDevice(DeviceList list, std::uint32_t index,
+                     DeviceRecord* device) {
+  if (!list || index >= list->names.count()) return false;
+  std::memset(device->bytes, 0, sizeof device->bytes);
+  std::memcpy(device->bytes, &index, sizeof index);
+  return true;
+}
+
+PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
+                                std::uint32_t property, unsigned char* buffer,
+                                std::uint32_t size, std::uint32_t* required) {
+  const std::uint32_t index = RecordIndex(device);
+  if (!list || index >= list->names.count() || property != kPropertyHardwareId)
+    return PropertyRead::kFailed;
+  posix::PosixPath deviceFolder;
+  posix::PciNumbers numbers;
+  if (!posix::JoinFolderPath(list->folder, list->names.Name(index),
+                             deviceFolder) ||
+      !posix::ReadPciNumbers(deviceFolder, &numbers))
+    return PropertyRead::kFailed;
+  char ids[posix::kHardwareIdsSize];
+  const std::uint32_t needed =
+      static_cast<std::uint32_t>(posix::FormatHardwareIds(numbers, ids));
+  if (required) *required = needed;
+  if (size < needed) return PropertyRead::kBufferTooSmall;
+  if (!buffer) return PropertyRead::kFailed;
+  std::memcpy(buffer, ids, needed);
+  return PropertyRead::kDone;
+}
+
+void CloseDeviceList(DeviceList list) { delete list; }
+
+}  // namespace pomvarin::platform

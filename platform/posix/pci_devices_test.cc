@@ -1,0 +1,427 @@
+#include "platform/posix/pci_devices.h"
+
+#include <dirent.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix/test_support.h"
+
+namespace pomvarin::platform::posix {
+namespace {
+
+using test_support::MakeFolder;
+using test_support::TempFolder;
+using test_support::WriteFile;
+
+struct NumberCase {
+  const char* text;
+  std::uint32_t limit;
+  bool parsed;
+  std::uint32_t value;
+};
+
+void PrintTo(const NumberCase& c, std::ostream* out) {
+  *out << ::testing::PrintToString(std::string(c.text)) << " up to " << c.limit;
+}
+
+class DeviceNumberParse : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(DeviceNumberParse, AcceptsOnlyTheKernelsForm) {
+  const NumberCase& c = GetParam();
+  std::uint32_t value = 0xDEADBEEF;
+  EXPECT_EQ(ParseDeviceNumber(c.text, std::strlen(c.text), c.limit, &value),
+            c.parsed);
+  if (c.parsed) {
+    EXPECT_EQ(value, c.value);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, DeviceNumberParse,
+    ::testing::Values(NumberCase{"0x8086\n", 0xFFFF, true, 0x8086},
+                      NumberCase{"0x8086", 0xFFFF, true, 0x8086},
+                      NumberCase{"0xABcd\n", 0xFFFF, true, 0xABCD},
+                      NumberCase{"0xffff\n", 0xFFFF, true, 0xFFFF},
+                      NumberCase{"0x0000000001\n", 0xFF, true, 1},
+                      NumberCase{"0x0\n", 0xFF, true, 0},
+                      NumberCase{"0xffffff\n", 0xFFFFFF, true, 0xFFFFFF},
+                      NumberCase{"0x10000\n", 0xFFFF, false, 0},
+                      NumberCase{"0x100\n", 0xFF, false, 0},
+                      NumberCase{"0x1000000\n", 0xFFFFFF, false, 0},
+                      NumberCase{"0xfffffffffffffffff\n", 0xFFFFFF, false, 0},
+                      NumberCase{"0x\n", 0xFFFF, false, 0},
+                      NumberCase{"", 0xFFFF, false, 0},
+                      NumberCase{"\n", 0xFFFF, false, 0},
+                      NumberCase{"8086\n", 0xFFFF, false, 0},
+                      NumberCase{"0X8086\n", 0xFFFF, false, 0},
+                      NumberCase{" 0x8086\n", 0xFFFF, false, 0},
+                      NumberCase{"0x8086 \n", 0xFFFF, false, 0},
+                      NumberCase{"0x80 86\n", 0xFFFF, false, 0},
+                      NumberCase{"0x8086\n\n", 0xFFFF, false, 0},
+                      NumberCase{"0x-1\n", 0xFFFF, false, 0},
+                      NumberCase{"0x1g\n", 0xFFFF, false, 0},
+                      NumberCase{"garbage\n", 0xFFFF, false, 0}));
+
+// The IDs as one byte string, terminators included.
+std::string IdList(const std::vector<std::string>& ids) {
+  std::string list;
+  for (const std::string& id : ids) list += id + '\0';
+  return list + '\0';
+}
+
+TEST(HardwareIdFormat, WindowsFormMostSpecificFirst) {
+  const PciNumbers numbers{0x1af4, 0x1045, 0x1af4, 0x1045, 0x01, 0xffff00};
+  char ids[kHardwareIdsSize];
+  const std::size_t size = FormatHardwareIds(numbers, ids);
+  EXPECT_EQ(std::string(ids, size),
+            IdList({"PCI\\VEN_1AF4&DEV_1045&SUBSYS_10451AF4&REV_01",
+                    "PCI\\VEN_1AF4&DEV_1045&SUBSYS_10451AF4",
+                    "PCI\\VEN_1AF4&DEV_1045&CC_FFFF00",
+                    "PCI\\VEN_1AF4&DEV_1045&CC_FFFF"}));
+}
+
+TEST(HardwareIdFormat, SmallNumbersKeepTheirWidth) {
+  const PciNumbers numbers{0x0001, 0x0002, 0x0003, 0x0004, 0x05, 0x000006};
+  char ids[kHardwareIdsSize];
+  const std::size_t size = FormatHardwareIds(numbers, ids);
+  EXPECT_EQ(std::string(ids, size),
+            IdList({"PCI\\VEN_0001&DEV_0002&SUBSYS_00040003&REV_05",
+                    "PCI\\VEN_0001&DEV_0002&SUBSYS_00040003",
+                    "PCI\\VEN_0001&DEV_0002&CC_000006",
+                    "PCI\\VEN_0001&DEV_0002&CC_0000"}));
+}
+
+// One device folder's files, as the kernel lays them out.
+struct DeviceFiles {
+  std::string vendor = "0x1af4\n";
+  std::string device = "0x1045\n";
+  std::string subsystemVendor = "0x1af4\n";
+  std::string subsystemDevice = "0x1100\n";
+  const char* revision = "0x01\n";  // nullptr: no file
+  std::string classCode = "0x020000\n";
+  const char* missing = nullptr;    // a file not to write
+  std::string config;               // empty: no file
+};
+
+class PciTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(folder_.path().empty());
+    devices_ = folder_.Join("devices");
+    ASSERT_TRUE(MakeFolder(devices_));
+  }
+
+  void AddDevice(const std::string& name, const DeviceFiles& files) {
+    const std::string device = devices_ + "/" + name;
+    ASSERT_TRUE(MakeFolder(device));
+    const std::pair<const char*, std::string> numberFiles[] = {
+        {"vendor", files.vendor},
+        {"device", files.device},
+        {"subsystem_vendor", files.subsystemVendor},
+        {"subsystem_device", files.subsystemDevice},
+        {"revision", files.revision ? files.revision : ""},
+        {"class", files.classCode},
+    };
+    for (const auto& file : numberFiles) {
+      const bool skip =
+          (files.missing && std::strcmp(files.missing, file.first) == 0) ||
+          (!files.revision && std::strcmp(file.first, "revision") == 0);
+      if (!skip) {
+        ASSERT_TRUE(WriteFile(device + "/" + file.first, file.second));
+      }
+    }
+    if (!files.config.empty()) {
+      ASSERT_TRUE(WriteFile(device + "/config", files.config));
+    }
+  }
+
+  // Reads the hardware IDs of the only device by the size protocol.
+  PropertyRead ReadOnlyDevice(std::string* ids) {
+    DeviceList list = OpenPciDeviceList(devices_.c_str(), "PCI");
+    EXPECT_NE(list, nullptr);
+    if (!list) return PropertyRead::kFailed;
+    ScopedDeviceList owner(list);
+    DeviceRecord device;
+    EXPECT_TRUE(EnumerateDevice(list, 0, &device));
+    EXPECT_FALSE(EnumerateDevice(list, 1, &device));
+    std::uint32_t required = 0;
+    PropertyRead read = ReadDeviceProperty(list, device, kPropertyHardwareId,
+                                           nullptr, 0, &required);
+    if (read != PropertyRead::kBufferTooSmall) return read;
+    std::vector<unsigned char> buffer(required);
+    read = ReadDeviceProperty(list, device, kPropertyHardwareId, buffer.data(),
+                              required, &required);
+    EXPECT_EQ(required, buffer.size());
+    ids->assign(buffer.begin(), buffer.end());
+    return read;
+  }
+
+  TempFolder folder_;
+  std::string devices_;
+};
+
+TEST_F(PciTree, GoodDeviceGivesItsIds) {
+  AddDevice("0000:00:03.0", DeviceFiles{});
+  std::string ids;
+  ASSERT_EQ(ReadOnlyDevice(&ids), PropertyRead::kDone);
+  EXPECT_EQ(ids, IdList({"PCI\\VEN_1AF4&DEV_1045&SUBSYS_11001AF4&REV_01",
+                         "PCI\\VEN_1AF4&DEV_1045&SUBSYS_11001AF4",
+                         "PCI\\VEN_1AF4&DEV_1045&CC_020000",
+                         "PCI\\VEN_1AF4&DEV_1045&CC_0200"}));
+}
+
+TEST_F(PciTree, MissingRevisionReadFromConfigByte8) {
+  DeviceFiles files;
+  files.revision = nullptr;
+  files.config = std::string(64, '\0');
+  files.config[8] = '\x3c';
+  AddDevice("0000:00:03.0", files);
+  std::string ids;
+  ASSERT_EQ(ReadOnlyDevice(&ids), PropertyRead::kDone);
+  EXPECT_EQ(ids.substr(0, ids.find('\0')),
+            "PCI\\VEN_1AF4&DEV_1045&SUBSYS_11001AF4&REV_3C");
+}
+
+struct UnreadableCase {
+  const char* name;
+  DeviceFiles files;
+};
+
+void PrintTo(const UnreadableCase& c, std::ostream* out) { *out << c.name; }
+
+DeviceFiles With(void (*change)(DeviceFiles&)) {
+  DeviceFiles files;
+  change(files);
+  return files;
+}
+
+class UnreadableDevice
+    : public PciTree,
+      public ::testing::WithParamInterface<UnreadableCase> {};
+
+TEST_P(UnreadableDevice, HasNoReadableIds) {
+  AddDevice("0000:00:03.0", GetParam().files);
+  std::string ids;
+  EXPECT_EQ(ReadOnlyDevice(&ids), PropertyRead::kFailed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, UnreadableDevice,
+    ::testing::Values(
+        UnreadableCase{"MissingVendor",
+                       With([](DeviceFiles& f) { f.missing = "vendor"; })},
+        UnreadableCase{"MissingDevice",
+                       With([](DeviceFiles& f) { f.missing = "device"; })},
+        UnreadableCase{"MissingSubsystemVendor", With([](DeviceFiles& f) {
+                         f.missing = "subsystem_vendor";
+                       })},
+        UnreadableCase{"MissingSubsystemDevice", With([](DeviceFiles& f) {
+                         f.missing = "subsystem_device";
+                       })},
+        UnreadableCase{"MissingClass",
+                       With([](DeviceFiles& f) { f.missing = "class"; })},
+        UnreadableCase{"MissingRevisionAndConfig",
+                       With([](DeviceFiles& f) { f.revision = nullptr; })},
+        UnreadableCase{"MissingRevisionShortConfig",
+                       With([](DeviceFiles& f) {
+                         f.revision = nullptr;
+                         f.config = std::string(8, '\x01');
+                       })},
+        UnreadableCase{"GarbageVendor",
+                       With([](DeviceFiles& f) { f.vendor = "intel\n"; })},
+        UnreadableCase{"EmptyDevice",
+                       With([](DeviceFiles& f) { f.device = ""; })},
+        UnreadableCase{"GarbageRevisionIsNotReplacedByConfig",
+                       With([](DeviceFiles& f) {
+                         f.revision = "rev\n";
+                         f.config = std::string(64, '\x01');
+                       })},
+        UnreadableCase{"VendorOutOfRange",
+                       With([](DeviceFiles& f) { f.vendor = "0x10000\n"; })},
+        UnreadableCase{"SubsystemOutOfRange", With([](DeviceFiles& f) {
+                         f.subsystemDevice = "0x1ffff\n";
+                       })},
+        UnreadableCase{"RevisionOutOfRange",
+                       With([](DeviceFiles& f) { f.revision = "0x100\n"; })},
+        UnreadableCase{"ClassOutOfRange", With([](DeviceFiles& f) {
+                         f.classCode = "0x1000000\n";
+                       })},
+        UnreadableCase{"OverlongFile", With([](DeviceFiles& f) {
+                         f.vendor = "0x" + std::string(40, '0') + "1\n";
+                       })}),
+    [](const ::testing::TestParamInfo<UnreadableCase>& info) {
+      return std::string(info.param.name);
+    });
+
+TEST_F(PciTree, BufferProtocolSizes) {
+  AddDevice("0000:00:03.0", DeviceFiles{});
+  DeviceList list = OpenPciDeviceList(devices_.c_str(), "PCI");
+  ASSERT_NE(list, nullptr);
+  ScopedDeviceList owner(list);
+  DeviceRecord device;
+  ASSERT_TRUE(EnumerateDevice(list, 0, &device));
+  const std::uint32_t needed = 45 + 38 + 32 + 30 + 1;
+
+  std::uint32_t required = 0;
+  EXPECT_EQ(ReadDeviceProperty(list, device, kPropertyHardwareId, nullptr, 0,
+                               &required),
+            PropertyRead::kBufferTooSmall);
+  EXPECT_EQ(required, needed);
+
+  // One byte short: nothing written.
+  std::vector<unsigned char> buffer(needed + 8, 0xAA);
+  required = 0;
+  EXPECT_EQ(ReadDeviceProperty(list, device, kPropertyHardwareId,
+                               buffer.data(), needed - 1, &required),
+            PropertyRead::kBufferTooSmall);
+  EXPECT_EQ(required, needed);
+  EXPECT_EQ(buffer, std::vector<unsigned char>(needed + 8, 0xAA));
+
+  // Larger than needed: the list is copied, the rest left alone.
+  required = 0;
+  EXPECT_EQ(ReadDeviceProperty(list, device, kPropertyHardwareId,
+                               buffer.data(), needed + 8, &required),
+            PropertyRead::kDone);
+  EXPECT_EQ(required, needed);
+  EXPECT_EQ(buffer[needed - 2], 0);
+  EXPECT_EQ(buffer[needed - 1], 0);
+  EXPECT_EQ(buffer[needed], 0xAA);
+
+  // No place for the size is asked for.
+  EXPECT_EQ(ReadDeviceProperty(list, device, kPropertyHardwareId,
+                               buffer.data(), needed, nullptr),
+            PropertyRead::kDone);
+}
+
+TEST_F(PciTree, OtherPropertiesFail) {
+  AddDevice("0000:00:03.0", DeviceFiles{});
+  DeviceList list = OpenPciDeviceList(devices_.c_str(), "PCI");
+  ASSERT_NE(list, nullptr);
+  ScopedDeviceList owner(list);
+  DeviceRecord device;
+  ASSERT_TRUE(EnumerateDevice(list, 0, &device));
+  unsigned char buffer[512];
+  std::uint32_t required = 0;
+  for (std::uint32_t property : {0u, 2u, 0x0Cu, 0xFFFFFFFFu}) {
+    EXPECT_EQ(ReadDeviceProperty(list, device, property, buffer,
+                                 sizeof buffer, &required),
+              PropertyRead::kFailed)
+        << property;
+  }
+}
+
+// The vendor number tells the devices apart in the listing order.
+std::string FirstId(DeviceList list, std::uint32_t index) {
+  DeviceRecord device;
+  if (!EnumerateDevice(list, index, &device)) return "(none)";
+  unsigned char buffer[kHardwareIdsSize];
+  std::uint32_t required = 0;
+  if (ReadDeviceProperty(list, device, kPropertyHardwareId, buffer,
+                         sizeof buffer, &required) != PropertyRead::kDone)
+    return "(unreadable)";
+  return reinterpret_cast<const char*>(buffer);
+}
+
+TEST_F(PciTree, DevicesInByteOrderOfTheirNames) {
+  const char* names[] = {"0000:00:1f.0", "0000:00:02.0", "0000:01:00.0",
+                         "0000:00:0A.0"};
+  const char* vendors[] = {"0x001f\n", "0x0002\n", "0x0100\n", "0x000a\n"};
+  for (int i = 0; i < 4; ++i) {
+    DeviceFiles files;
+    files.vendor = vendors[i];
+    AddDevice(names[i], files);
+  }
+  DeviceList list = OpenPciDeviceList(devices_.c_str(), "pci");
+  ASSERT_NE(list, nullptr);
+  ScopedDeviceList owner(list);
+  std::vector<std::string> vendorsInOrder;
+  for (std::uint32_t index = 0; index < 5; ++index)
+    vendorsInOrder.push_back(FirstId(list, index).substr(0, 12));
+  EXPECT_EQ(vendorsInOrder,
+            (std::vector<std::string>{"PCI\\VEN_0002", "PCI\\VEN_000A",
+                                      "PCI\\VEN_001F", "PCI\\VEN_0100",
+                                      "(none)"}));
+}
+
+struct EnumeratorCase {
+  const char* enumerator;
+  bool folderExists;
+  bool listOpens;
+  std::uint32_t devices;
+};
+
+void PrintTo(const EnumeratorCase& c, std::ostream* out) {
+  *out << (c.enumerator ? c.enumerator : "(no enumerator)")
+       << (c.folderExists ? "" : ", no folder");
+}
+
+class DeviceListEnumerator
+    : public PciTree,
+      public ::testing::WithParamInterface<EnumeratorCase> {};
+
+TEST_P(DeviceListEnumerator, ListsPciDevicesOnlyForPci) {
+  const EnumeratorCase& c = GetParam();
+  AddDevice("0000:00:01.0", DeviceFiles{});
+  AddDevice("0000:00:02.0", DeviceFiles{});
+  const std::string folder =
+      c.folderExists ? devices_ : folder_.Join("absent");
+  DeviceList list = OpenPciDeviceList(folder.c_str(), c.enumerator);
+  ASSERT_EQ(list != nullptr, c.listOpens);
+  ScopedDeviceList owner(list);
+  std::uint32_t count = 0;
+  DeviceRecord device;
+  while (EnumerateDevice(list, count, &device)) ++count;
+  EXPECT_EQ(count, c.devices);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Enumerators, DeviceListEnumerator,
+    ::testing::Values(EnumeratorCase{"PCI", true, true, 2},
+                      EnumeratorCase{"pci", true, true, 2},
+                      EnumeratorCase{"pCi", true, true, 2},
+                      EnumeratorCase{nullptr, true, true, 2},
+                      EnumeratorCase{"USB", true, true, 0},
+                      EnumeratorCase{"PCIX", true, true, 0},
+                      EnumeratorCase{"PC", true, true, 0},
+                      EnumeratorCase{"", true, true, 0},
+                      EnumeratorCase{"PCI", false, false, 0},
+                      EnumeratorCase{"USB", false, true, 0}));
+
+TEST(DeviceListSeam, NullListHasNoDevices) {
+  DeviceRecord device{};
+  std::uint32_t required = 0;
+  EXPECT_FALSE(EnumerateDevice(nullptr, 0, &device));
+  EXPECT_EQ(ReadDeviceProperty(nullptr, device, kPropertyHardwareId, nullptr,
+                               0, &required),
+            PropertyRead::kFailed);
+}
+
+// On this machine: the seam lists exactly the kernel's PCI device folders,
+// or none at all where the kernel shows no PCI bus.
+TEST(DeviceListSeam, ListsEveryKernelPciDevice) {
+  std::uint32_t folderEntries = 0;
+  DIR* folder = opendir(kPciDevicesFolder);
+  if (folder) {
+    while (const dirent* entry = readdir(folder)) {
+      if (entry->d_name[0] != '.') ++folderEntries;
+    }
+    closedir(folder);
+  }
+  DeviceList list = OpenDeviceList(nullptr, "PCI");
+  ASSERT_EQ(list != nullptr, folder != nullptr);
+  ScopedDeviceList owner(list);
+  std::uint32_t count = 0;
+  DeviceRecord device;
+  while (EnumerateDevice(list, count, &device)) {
+    EXPECT_EQ(FirstId(list, count).compare(0, 8, "PCI\\VEN_"), 0);
+    ++count;
+  }
+  EXPECT_EQ(count, folderEntries);
+}
+
+}  // namespace
+}  // namespace pomvarin::platform::posix

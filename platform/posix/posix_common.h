@@ -1,0 +1,62 @@
+// Small owners and helpers shared by the Linux platform files.
+#pragma once
+
+#include <climits>
+#include <cstddef>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace pomvarin::platform::posix {
+
+// Room for one path in the operating system's form, terminator included.
+constexpr std::size_t kPosixPathSize = PATH_MAX;
+using PosixPath = char[kPosixPathSize];
+
+// Copies path into posixPath with every "\" turned into "/": the logic joins
+// folders with "\" and configuration values may hold it too. False when the
+// path does not fit.
+bool ToPosixPath(const char* path, PosixPath& posixPath);
+
+inline char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A file descriptor closed when the owner goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// A malloc block freed when the owner goes out of scope.
+class HeapBlock {
+ public:
+  HeapBlock() = default;
+  ~HeapBlock() { std::free(data_); }
+  HeapBlock(const HeapBlock&) = delete;
+  HeapBlock& operator=(const HeapBlock&) = delete;
+
+  char* get() const { return data_; }
+  // Grows or shrinks the block, keeping its bytes; false (block unchanged)
+  // when the memory cannot be had.
+  bool Resize(std::size_t size) {
+    void* moved = std::realloc(data_, size);
+    if (!moved) return false;
+    data_ = static_cast<char*>(moved);
+    return true;
+  }
+
+ private:
+  char* data_ = nullptr;
+};
+
+}  // namespace pomvarin::platform::posix

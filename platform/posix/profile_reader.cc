@@ -1,0 +1,162 @@
+#include "platform/posix/profile_reader.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/posix/posix_common.h"
+
+namespace pomvarin::platform::posix {
+
+namespace {
+
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+struct Span {
+  const char* begin;
+  std::size_t length;
+};
+
+bool IsProfileSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' ||
+         c == '\f' || c == '\x1A';
+}
+
+Span Trim(const char* begin, const char* end) {
+  while (begin < end && IsProfileSpace(*begin)) ++begin;
+  while (end > begin && IsProfileSpace(end[-1])) --end;
+  return Span{begin, static_cast<std::size_t>(end - begin)};
+}
+
+Span TrimText(const char* text) { return Trim(text, text + std::strlen(text)); }
+
+bool SameName(Span a, Span b) {
+  if (a.length != b.length) return false;
+  for (std::size_t i = 0; i < a.length; ++i) {
+    if (LowerAscii(a.begin[i]) != LowerAscii(b.begin[i])) return false;
+  }
+  return true;
+}
+
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+void CopyCut(const char* source, std::size_t length, Text& value) {
+  if (length > kTextSize - 1) length = kTextSize - 1;
+  std::memcpy(value, source, length);
+  value[length] = '\0';
+}
+
+void CopyValue(Span found, Text& value) {
+  if (found.length >= 2 && IsQuote(found.begin[0]) &&
+      found.begin[found.length - 1] == found.begin[0]) {
+    ++found.begin;
+    found.length -= 2;
+  }
+  CopyCut(found.begin, found.length, value);
+}
+
+void CopyFallback(const char* fallback, Text& value) {
+  if (!fallback) fallback = "";
+  std::size_t length = std::strlen(fallback);
+  while (length > 0 && fallback[length - 1] == ' ') --length;
+  CopyCut(fallback, length, value);
+}
+
+// The whole file at path, with size bytes in contents. False when it cannot
+// be opened or read (a folder included).
+bool ReadWholeFile(const char* path, HeapBlock* contents, std::size_t* size) {
+  FileDescriptor file(open(path, O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return false;
+  struct stat status;
+  if (fstat(file.get(), &status) != 0) return false;
+  // The size seen now is a hint: the file may change while it is read.
+  std::size_t capacity = static_cast<std::size_t>(status.st_size) + 1;
+  if (capacity < 4096) capacity = 4096;
+  if (!contents->Resize(capacity)) return false;
+  std::size_t used = 0;
+  for (;;) {
+    if (used == capacity) {
+      if (capacity > SIZE_MAX / 2 || !contents->Resize(capacity * 2))
+        return false;
+      capacity *= 2;
+    }
+    const ssize_t got = read(file.get(), contents->get() + used, capacity - used);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (got == 0) break;
+    used += static_cast<std::size_t>(got);
+  }
+  *size = used;
+  return true;
+}
+
+}  // namespace
+
+void FindProfileValue(const char* data, std::size_t size, const char* section,
+                      const char* key, const char* fallback, Text& value) {
+  if (!section || !key) {
+    CopyFallback(fallback, value);
+    return;
+  }
+  const Span wantedSection = TrimText(section);
+  const Span wantedKey = TrimText(key);
+  const char* at = data;
+  const char* const end = data + size;
+  const std::size_t markLength = sizeof kByteOrderMark - 1;
+  if (size >= markLength && std::memcmp(data, kByteOrderMark, markLength) == 0)
+    at += markLength;
+
+  bool inWantedSection = false;
+  while (at < end) {
+    const char* lineEnd =
+        static_cast<const char*>(std::memchr(at, '\n', end - at));
+    if (!lineEnd) lineEnd = end;
+    const Span line = Trim(at, lineEnd);
+    at = lineEnd < end ? lineEnd + 1 : end;
+    if (line.length == 0 || line.begin[0] == ';') continue;
+    const char* lineStop = line.begin + line.length;
+
+    if (line.begin[0] == '[') {
+      const char* close = static_cast<const char*>(
+          std::memchr(line.begin, ']', line.length));
+      // A "[" line without "]" is read as a key line, as Windows does.
+      if (close) {
+        // Only the first section of the name is searched.
+        if (inWantedSection) break;
+        inWantedSection = SameName(Trim(line.begin + 1, close), wantedSection);
+        continue;
+      }
+    }
+    if (!inWantedSection) continue;
+    const char* equals =
+        static_cast<const char*>(std::memchr(line.begin, '=', line.length));
+    if (!equals || !SameName(Trim(line.begin, equals), wantedKey)) continue;
+    CopyValue(Trim(equals + 1, lineStop), value);
+    return;
+  }
+  CopyFallback(fallback, value);
+}
+
+}  // namespace pomvarin::platform::posix
+
+namespace pomvarin::platform {
+
+void ReadProfileString(const char* section, const char* key,
+                       const char* fallback, Text& value, const char* path) {
+  posix::PosixPath posixPath;
+  posix::HeapBlock contents;
+  std::size_t size = 0;
+  if (!posix::ToPosixPath(path, posixPath) ||
+      !posix::ReadWholeFile(posixPath, &contents, &size)) {
+    posix::FindProfileValue(nullptr, 0, section, key, fallback, value);
+    return;
+  }
+  posix::FindProfileValue(contents.get(), size, section, key, fallback, value);
+}
+
+}  // namespace pomvarin::platform

@@ -1,0 +1,25 @@
+// Reading one value from an initialisation file, by the Windows reader's
+// observable rules.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/platform.h"
+
+namespace pomvarin::platform::posix {
+
+// Looks key up in section of the initialisation text data[0, size) and
+// copies its value, cut to 259 characters, into value; fallback (nullptr:
+// empty) when the section or key is absent.
+//
+// Section and key names compare without ASCII case; white space (space, tab,
+// CR, LF, VT, FF, 0x1A) around names and values does not count; a value
+// wrapped in a matching pair of ' or " loses the pair; lines starting with
+// ";" are comments; only the first section of the name is searched, and the
+// first key of the name in it wins. A line without "=" is no key. NUL bytes
+// are ordinary bytes: a value holding one reads as cut there. Like the
+// Windows reader, the fallback loses its trailing spaces.
+void FindProfileValue(const char* data, std::size_t size, const char* section,
+                      const char* key, const char* fallback, Text& value);
+
+}  // namespace pomvarin::platform::posix
