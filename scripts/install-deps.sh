@@ -1,0 +1,27 @@
+#!/bin/bash
+# Installs what building and testing Pomvarin needs on Debian 12, as root:
+# CMake and Ninja, GoogleTest, the MinGW-w64 i686 cross-compiler, Wine (32-bit)
+# and the icon tools. Does nothing when everything is there already.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ libgtest-dev googletest
+  g++-mingw-w64-i686-posix mingw-w64-tools
+  wine wine32:i386
+  icoutils netpbm
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"
