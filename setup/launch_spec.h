@@ -7,7 +7,7 @@
 namespace pomvarin {
 
 struct LaunchSpecParts {
-  const char* fileName;     // points into the spec; not terminated at the blank
+  const char* fileName;     // points into the LaunchSpec, up to its first blank
   std::size_t fileNameLength;
   const char* parameters;   // from the first blank on, blank included, or ""
 };
