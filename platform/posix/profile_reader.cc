@@ -68,10 +68,12 @@ void CopyFallback(const char* fallback, Text& value) {
 // The whole file at path, with size bytes in contents. False when it cannot
 // be opened or read (a folder included).
 bool ReadWholeFile(const char* path, HeapBlock* contents, std::size_t* size) {
-  FileDescriptor file(open(path, O_RDONLY | O_CLOEXEC));
+  // Not blocking: a FIFO in the file's place must not hold the run up. Only
+  // a regular file counts; a FIFO or a device reads as no file at all.
+  FileDescriptor file(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) return false;
   struct stat status;
-  if (fstat(file.get(), &status) != 0) return false;
+  if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   // The size seen now is a hint: the file may change while it is read.
   std::size_t capacity = static_cast<std::size_t>(status.st_size) + 1;
   if (capacity < 4096) capacity = 4096;

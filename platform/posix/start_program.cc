@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -45,6 +46,8 @@ void StartDetached(const char* program, char* const* arguments,
   if (intermediate < 0) return;
   if (intermediate == 0) {
     if (fork() == 0) {
+      // The launcher ignores SIGPIPE; the setup gets the usual default.
+      signal(SIGPIPE, SIG_DFL);
       if (show == ShowCommand::kHide && !SilenceStandardStreams())
         _exit(kExecFailed);
       execv(program, arguments);
