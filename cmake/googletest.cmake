@@ -14,14 +14,16 @@ endif()
 
 # Registers a test program: each test case on its own natively, the whole
 # program as one test under Wine, where listing the cases would start Wine at
-# build time.
+# build time. The timeout only guards against a hang.
 function(pomvarin_add_gtest target)
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME windows.${target} COMMAND ${target})
     set_tests_properties(windows.${target} PROPERTIES
       FIXTURES_REQUIRED wine
-      ENVIRONMENT "WINEPREFIX=${POMVARIN_WINEPREFIX}")
+      ENVIRONMENT "WINEPREFIX=${POMVARIN_WINEPREFIX}"
+      TIMEOUT 300)
   else()
-    gtest_discover_tests(${target} TEST_PREFIX "${target}.")
+    gtest_discover_tests(${target} TEST_PREFIX "${target}."
+                         PROPERTIES TIMEOUT 300)
   endif()
 endfunction()
