@@ -5,6 +5,7 @@
 # in the program and in the processes it forks before starting a setup.
 # Usage: valgrind-run.sh PATH_TO_POMVARIN [plain|sanitized]
 set -uo pipefail
+source "$(dirname "$0")/../linux/lib.sh"
 program=$(readlink -f "$1")
 if [ "${2:-plain}" = sanitized ]; then
   echo "built with sanitizers, which memcheck cannot run: skipped"
@@ -14,31 +15,14 @@ if ! command -v valgrind >/dev/null; then
   echo "valgrind is not installed: skipped"
   exit 77
 fi
-first_device=$(ls /sys/bus/pci/devices 2>/dev/null | head -n 1)
-if [ -z "$first_device" ]; then
+ven_id=$(first_pci_ven_id)
+if [ -z "$ven_id" ]; then
   echo "no PCI devices on this machine: skipped"
   exit 77
 fi
-vendor=$(cat "/sys/bus/pci/devices/$first_device/vendor")
-ven_id="VEN_$(echo "${vendor#0x}" | tr a-f A-F)"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $1" >&2
-  failures=$((failures + 1))
-}
-
-# Waits (bounded) until the file has the given number of lines.
-wait_for_lines() {
-  local file=$1 count=$2
-  for _ in $(seq 1 600); do
-    [ -f "$file" ] && [ "$(wc -l <"$file")" -ge "$count" ] && return 0
-    sleep 0.05
-  done
-  return 1
-}
 
 disc=$work/disc
 mkdir -p "$disc/Drivers/Vendor"

@@ -2,25 +2,10 @@
 # The Linux program as a user runs it: real folders, this machine's PCI
 # devices, real setup scripts. Usage: run-pomvarin-test.sh PATH_TO_POMVARIN
 set -uo pipefail
+source "$(dirname "$0")/lib.sh"
 program=$(readlink -f "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAILED: $1" >&2
-  failures=$((failures + 1))
-}
-
-# Waits (bounded) until the file has the given number of lines.
-wait_for_lines() {
-  local file=$1 count=$2
-  for _ in $(seq 1 200); do
-    [ -f "$file" ] && [ "$(wc -l <"$file")" -ge "$count" ] && return 0
-    sleep 0.05
-  done
-  return 1
-}
 
 # 1. No Pomvarin.ini: the arguments, then the warning; exit status 0.
 mkdir "$work/empty"
@@ -33,14 +18,12 @@ expected=$'-x\nWarning: No Matched Device Driver!'
 
 # 2. A vendor present on this machine: its setup started with the normal or
 #    the silent parameters, from the current directory.
-first_device=$(ls /sys/bus/pci/devices 2>/dev/null | head -n 1)
-if [ -z "$first_device" ]; then
+ven_id=$(first_pci_ven_id)
+if [ -z "$ven_id" ]; then
   echo "no PCI devices on this machine: the matched runs are skipped"
   [ "$failures" -eq 0 ] && exit 77
   exit 1
 fi
-vendor=$(cat "/sys/bus/pci/devices/$first_device/vendor")
-ven_id="VEN_$(echo "${vendor#0x}" | tr a-f A-F)"
 
 disc=$work/disc
 mkdir -p "$disc/Drivers/Vendor" "$disc/Drivers/.hidden"
