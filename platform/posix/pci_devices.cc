@@ -131,15 +131,16 @@ bool ParseDeviceNumber(const char* text, std::size_t length,
                        std::uint32_t limit, std::uint32_t* value) {
   if (length > 0 && text[length - 1] == '\n') --length;
   if (length < 3 || text[0] != '0' || text[1] != 'x') return false;
-  std::uint32_t number = 0;
+  // Checked at every digit, so the number never passes limit * 16 + 15,
+  // which needs more than 32 bits for the largest limits.
+  std::uint64_t number = 0;
   for (std::size_t i = 2; i < length; ++i) {
     const int digit = HexDigitValue(text[i]);
     if (digit < 0) return false;
-    // Checked at every digit, so the number never passes limit * 16 + 15.
-    number = number * 16 + static_cast<std::uint32_t>(digit);
+    number = number * 16 + static_cast<std::uint64_t>(digit);
     if (number > limit) return false;
   }
-  *value = number;
+  *value = static_cast<std::uint32_t>(number);
   return true;
 }
 

@@ -43,6 +43,9 @@ TEST_P(DeviceNumberParse, AcceptsOnlyTheKernelsForm) {
 INSTANTIATE_TEST_SUITE_P(
     Numbers, DeviceNumberParse,
     ::testing::Values(NumberCase{"0x8086\n", 0xFFFF, true, 0x8086},
+                      // Past 32 bits: must not wrap around to a small value.
+                      NumberCase{"0x100000000\n", 0xFFFFFFFF, false, 0},
+                      NumberCase{"0xFFFFFFFF\n", 0xFFFFFFFF, true, 0xFFFFFFFF},
                       NumberCase{"0x8086", 0xFFFF, true, 0x8086},
                       NumberCase{"0xABcd\n", 0xFFFF, true, 0xABCD},
                       NumberCase{"0xffff\n", 0xFFFF, true, 0xFFFF},
