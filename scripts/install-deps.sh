@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what building and testing Pomvarin needs on Debian 12, as root:
-# CMake and Ninja, GoogleTest, the MinGW-w64 i686 cross-compiler, Wine (32-bit)
-# and the icon tools. Does nothing when everything is there already.
+# CMake and Ninja, GoogleTest, the MinGW-w64 i686 cross-compiler, Wine (32-bit),
+# the icon tools, and clang with its sanitizer and fuzzer runtimes and valgrind
+# for the hostile-input checks. Does nothing when everything is there already.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine32:i386
   icoutils netpbm
+  clang libclang-rt-14-dev valgrind
 )
 
 missing=()
