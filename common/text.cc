@@ -10,14 +10,6 @@ char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
 }  // namespace
 
-bool AppendText(Text& text, const char* source) {
-  std::size_t used = std::strlen(text);
-  std::size_t added = std::strlen(source);
-  if (added >= kTextSize - used) return false;
-  std::memcpy(text + used, source, added + 1);
-  return true;
-}
-
 bool JoinPath(Text& path, const char* folder, const char* name) {
   std::size_t folderLength = std::strlen(folder);
   std::size_t nameLength = std::strlen(name);

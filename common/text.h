@@ -9,11 +9,8 @@
 
 namespace pomvarin {
 
-// Appends source to text. When the result would not fit in a Text, text is
-// left unchanged and the answer is false: a cut path is never used.
-bool AppendText(Text& text, const char* source);
-
-// folder + "\" + name, or false when that does not fit in a Text.
+// folder + "\" + name, or false when that does not fit in a Text: a cut
+// path is never used.
 bool JoinPath(Text& path, const char* folder, const char* name);
 
 // Whether a equals the first length bytes of b and has no more bytes,

@@ -30,16 +30,6 @@ TEST(JoinPathTest, FitsUpToTheLimitAndNoFurther) {
   }
 }
 
-TEST(AppendTextTest, LeavesTheTextUnchangedWhenTheResultWouldNotFit) {
-  Text text;
-  std::string start(250, 'a');
-  std::strcpy(text, start.c_str());
-  EXPECT_TRUE(AppendText(text, "123456789"));  // 259 characters
-  EXPECT_EQ(std::strlen(text), 259u);
-  EXPECT_FALSE(AppendText(text, "x"));
-  EXPECT_EQ(std::string(text), start + "123456789");
-}
-
 TEST(EqualIgnoringAsciiCaseTest, ComparesWholeNamesByAsciiCaseOnly) {
   struct Case {
     const char* name;

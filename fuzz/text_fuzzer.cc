@@ -3,7 +3,7 @@
 // device property.
 //
 // Input: first NUL second NUL rest (the rest may hold NUL bytes).
-//   JoinPath(first, second), AppendText(first cut to 259, second);
+//   JoinPath(first, second);
 //   EqualIgnoringAsciiCase of second against prefixes of rest and of first
 //   against second; FirstStringContains(rest, second).
 
@@ -33,25 +33,6 @@ void CheckJoinPath(const std::string& folder, const std::string& name) {
     Require(IsTerminated(path->text), "a joined path is terminated");
     Require(path->text == folder + "\\" + name,
             "a joined path is folder, backslash, name");
-  }
-}
-
-void CheckAppendText(std::string start, const std::string& source) {
-  if (start.size() > kLongest) start.resize(kLongest);
-  auto sourceText = ExactString(source);
-  auto text = std::make_unique<GuardedText>();
-  std::memset(text->text, 'Z', kTextSize);
-  std::memcpy(text->text, start.c_str(), start.size() + 1);
-  GuardedText before = *text;
-  const bool appended = AppendText(text->text, sourceText.get());
-  const bool fits = start.size() + source.size() <= kLongest;
-  Require(appended == fits, "AppendText fails exactly when it would not fit");
-  if (appended) {
-    Require(IsTerminated(text->text), "an appended text is terminated");
-    Require(text->text == start + source, "an appended text is the two texts");
-  } else {
-    Require(std::memcmp(text->text, before.text, kTextSize) == 0,
-            "a text that cannot take more is left unchanged");
   }
 }
 
@@ -89,7 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const std::string& rest = pieces[2];
 
   CheckJoinPath(first, second);
-  CheckAppendText(first, second);
 
   CheckEqual(second, rest, rest.size());
   CheckEqual(second, rest, std::min(second.size(), rest.size()));
