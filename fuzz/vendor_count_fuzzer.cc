@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "launcher/launcher.h"
+#include "launcher/configuration.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
