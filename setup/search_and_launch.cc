@@ -4,7 +4,6 @@
 
 #include "common/text.h"
 #include "platform/platform.h"
-#include "setup/launch_spec.h"
 
 namespace pomvarin {
 
@@ -34,16 +33,24 @@ bool IsDotEntry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-void Launch(const char* path, const LaunchSpecParts& parts, bool silent) {
-  platform::Trace(path);
-  if (silent) platform::Trace(kSilentTrace);
-  platform::StartProgram(path, parts.parameters,
-                         silent ? platform::ShowCommand::kHide
-                                : platform::ShowCommand::kShow);
-}
+class Launch : public SetupFileFound {
+ public:
+  explicit Launch(bool silent) : silent_(silent) {}
+
+  void OnSetupFile(const char* path, const LaunchSpecParts& parts) override {
+    platform::Trace(path);
+    if (silent_) platform::Trace(kSilentTrace);
+    platform::StartProgram(path, parts.parameters,
+                           silent_ ? platform::ShowCommand::kHide
+                                   : platform::ShowCommand::kShow);
+  }
+
+ private:
+  bool silent_;
+};
 
 void SearchFolder(const char* folder, const LaunchSpecParts& parts,
-                  bool silent, const FolderOnPath* parent) {
+                  SetupFileFound& found, const FolderOnPath* parent) {
   Text pattern;
   if (!JoinPath(pattern, folder, "*")) return;
   platform::DirectoryEntry entry;
@@ -66,10 +73,10 @@ void SearchFolder(const char* folder, const LaunchSpecParts& parts,
         (entry.attributes &
          (platform::kAttributeDirectory | platform::kAttributeHidden)) == 0;
     if (!candidate) {
-      SearchFolder(path, parts, silent, &here);
+      SearchFolder(path, parts, found, &here);
     } else if (EqualIgnoringAsciiCase(entry.name, parts.fileName,
                                       parts.fileNameLength)) {
-      Launch(path, parts, silent);
+      found.OnSetupFile(path, parts);
       return;
     }
   } while (platform::NextEntry(listing, &entry));
@@ -77,8 +84,13 @@ void SearchFolder(const char* folder, const LaunchSpecParts& parts,
 
 }  // namespace
 
+void SearchSetup(const char* root, const char* spec, SetupFileFound& found) {
+  SearchFolder(root, SplitLaunchSpec(spec), found, nullptr);
+}
+
 int SearchAndLaunch(const char* root, const char* spec, bool silent) {
-  SearchFolder(root, SplitLaunchSpec(spec), silent, nullptr);
+  Launch launch(silent);
+  SearchSetup(root, spec, launch);
   return 0;
 }
 

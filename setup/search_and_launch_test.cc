@@ -147,6 +147,29 @@ TEST_F(SearchAndLaunchTest, WalksDepthFirstInListingOrderOneLaunchPerFolder) {
   ExpectListingsClosed();
 }
 
+// Collects what the walk hands over, the way a dry run would.
+class CollectFound : public SetupFileFound {
+ public:
+  void OnSetupFile(const char* path, const LaunchSpecParts& parts) override {
+    found.push_back(std::string(path) + "|" + parts.parameters);
+  }
+  std::vector<std::string> found;
+};
+
+TEST_F(SearchAndLaunchTest, SearchSetupHandsOverWhatWouldStartAndStartsNothing) {
+  int net = fake::AddSubfolder(root_, "Net");
+  fake::AddFile(net, "Setup.exe");
+  fake::AddFile(root_, "setup.exe");
+  CollectFound collect;
+  SearchSetup("D:\\Disc\\Drivers", "SETUP.exe -q", collect);
+  EXPECT_EQ(collect.found,
+            (std::vector<std::string>{"D:\\Disc\\Drivers\\Net\\Setup.exe| -q",
+                                      "D:\\Disc\\Drivers\\setup.exe| -q"}));
+  EXPECT_TRUE(fake::Current().launches.empty());
+  EXPECT_TRUE(fake::Current().trace.empty());
+  ExpectListingsClosed();
+}
+
 TEST_F(SearchAndLaunchTest, NeverStartsAHiddenFileAndLooksInsideNoFile) {
   fake::AddFile(root_, "setup.exe", kAttributeHidden);
   fake::AddFile(root_, "other.exe", 0x01 | 0x04 | 0x20);  // read-only etc.
