@@ -21,8 +21,8 @@
 namespace pomvarin::fuzz {
 namespace {
 
-using platform::posix::kHardwareIdsSize;
-using platform::posix::PciNumbers;
+using pomvarin::kHardwareIdsSize;
+using pomvarin::PciNumbers;
 
 // The limits of the six number files, in input order.
 const std::uint32_t kFileLimits[] = {0xFFFF, 0xFFFF, 0xFFFF,
@@ -118,7 +118,7 @@ void CheckHardwareIds(const PciNumbers& numbers) {
   };
   auto out = std::make_unique<GuardedIds>();
   std::memset(out->ids, 'Z', kHardwareIdsSize);
-  const std::size_t used = platform::posix::FormatHardwareIds(numbers, out->ids);
+  const std::size_t used = FormatHardwareIds(numbers, out->ids);
   Require(used >= 2 && used <= kHardwareIdsSize,
           "the ID list fits in its buffer");
   Require(out->ids[used - 1] == '\0' && out->ids[used - 2] == '\0',

@@ -1,7 +1,6 @@
 #include "platform/posix/pci_devices.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -114,17 +113,6 @@ bool ReadRevision(const char* folder, std::uint32_t* revision) {
   return true;
 }
 
-// Appends one formatted ID and its terminator at used; returns the new used.
-__attribute__((format(printf, 3, 4))) std::size_t AppendId(
-    char (&ids)[kHardwareIdsSize], std::size_t used, const char* format, ...) {
-  std::va_list arguments;
-  va_start(arguments, format);
-  const int length =
-      std::vsnprintf(ids + used, kHardwareIdsSize - used, format, arguments);
-  va_end(arguments);
-  return used + static_cast<std::size_t>(length) + 1;
-}
-
 }  // namespace
 
 bool ParseDeviceNumber(const char* text, std::size_t length,
@@ -163,25 +151,6 @@ bool ReadPciNumbers(const char* deviceFolder, PciNumbers* numbers) {
   numbers->revision = static_cast<std::uint8_t>(revision);
   numbers->classCode = classCode;
   return true;
-}
-
-std::size_t FormatHardwareIds(const PciNumbers& numbers,
-                              char (&ids)[kHardwareIdsSize]) {
-  const std::uint32_t subsystem =
-      static_cast<std::uint32_t>(numbers.subsystemDevice) << 16 |
-      numbers.subsystemVendor;
-  // Every number has a fixed width, so the four IDs always fit in ids.
-  std::size_t used = 0;
-  used = AppendId(ids, used, "PCI\\VEN_%04X&DEV_%04X&SUBSYS_%08X&REV_%02X",
-                  numbers.vendor, numbers.device, subsystem, numbers.revision);
-  used = AppendId(ids, used, "PCI\\VEN_%04X&DEV_%04X&SUBSYS_%08X",
-                  numbers.vendor, numbers.device, subsystem);
-  used = AppendId(ids, used, "PCI\\VEN_%04X&DEV_%04X&CC_%06X", numbers.vendor,
-                  numbers.device, numbers.classCode);
-  used = AppendId(ids, used, "PCI\\VEN_%04X&DEV_%04X&CC_%04X", numbers.vendor,
-                  numbers.device, numbers.classCode >> 8);
-  ids[used++] = '\0';
-  return used;
 }
 
 DeviceList OpenPciDeviceList(const char* devicesFolder,
@@ -235,14 +204,14 @@ PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
   if (!list || index >= list->names.count() || property != kPropertyHardwareId)
     return PropertyRead::kFailed;
   posix::PosixPath deviceFolder;
-  posix::PciNumbers numbers;
+  PciNumbers numbers;
   if (!posix::JoinFolderPath(list->folder, list->names.Name(index),
                              deviceFolder) ||
       !posix::ReadPciNumbers(deviceFolder, &numbers))
     return PropertyRead::kFailed;
-  char ids[posix::kHardwareIdsSize];
+  char ids[kHardwareIdsSize];
   const std::uint32_t needed =
-      static_cast<std::uint32_t>(posix::FormatHardwareIds(numbers, ids));
+      static_cast<std::uint32_t>(FormatHardwareIds(numbers, ids));
   if (required) *required = needed;
   if (size < needed) return PropertyRead::kBufferTooSmall;
   if (!buffer) return PropertyRead::kFailed;

@@ -5,25 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "devices/pci_hardware_ids.h"
 #include "platform/platform.h"
 
 namespace pomvarin::platform::posix {
 
 // Where the kernel lists the PCI devices, one folder per device.
 constexpr char kPciDevicesFolder[] = "/sys/bus/pci/devices";
-
-// The numbers that make up a PCI device's hardware IDs.
-struct PciNumbers {
-  std::uint16_t vendor;
-  std::uint16_t device;
-  std::uint16_t subsystemVendor;
-  std::uint16_t subsystemDevice;
-  std::uint8_t revision;
-  std::uint32_t classCode;  // base class, subclass, programming interface
-};
-
-// Room for the four hardware IDs with their terminators.
-constexpr std::size_t kHardwareIdsSize = 160;
 
 // Reads one number file of a device folder as the kernel writes it: "0x",
 // hex digits, one optional final newline. False for anything else or for a
@@ -35,12 +23,6 @@ bool ParseDeviceNumber(const char* text, std::size_t length,
 // "revision" file gives the revision as byte 8 of its "config" file. False
 // when a number is missing or malformed.
 bool ReadPciNumbers(const char* deviceFolder, PciNumbers* numbers);
-
-// Writes the hardware IDs, most specific first, each NUL-terminated and the
-// list ended by one more NUL; returns the bytes written, terminators
-// included.
-std::size_t FormatHardwareIds(const PciNumbers& numbers,
-                              char (&ids)[kHardwareIdsSize]);
 
 // The device list of devicesFolder (laid out like kPciDevicesFolder): every
 // entry is a present device, in byte order of the names, for the enumerator

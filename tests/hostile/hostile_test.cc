@@ -1130,7 +1130,7 @@ bool DeviceMatches(platform::DeviceList list, std::uint32_t index,
 // The first hardware ID of the device at index, read in one request.
 std::string FirstId(platform::DeviceList list, std::uint32_t index) {
   platform::DeviceRecord device;
-  unsigned char buffer[platform::posix::kHardwareIdsSize];
+  unsigned char buffer[kHardwareIdsSize];
   std::uint32_t required = 0;
   if (!platform::EnumerateDevice(list, index, &device) ||
       platform::ReadDeviceProperty(list, device, platform::kPropertyHardwareId,
