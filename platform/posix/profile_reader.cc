@@ -7,39 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/posix/posix_common.h"
+#include "platform/posix/profile_lines.h"
 
 namespace pomvarin::platform::posix {
 
 namespace {
-
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-struct Span {
-  const char* begin;
-  std::size_t length;
-};
-
-bool IsProfileSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' ||
-         c == '\f' || c == '\x1A';
-}
-
-Span Trim(const char* begin, const char* end) {
-  while (begin < end && IsProfileSpace(*begin)) ++begin;
-  while (end > begin && IsProfileSpace(end[-1])) --end;
-  return Span{begin, static_cast<std::size_t>(end - begin)};
-}
-
-Span TrimText(const char* text) { return Trim(text, text + std::strlen(text)); }
-
-bool SameName(Span a, Span b) {
-  if (a.length != b.length) return false;
-  for (std::size_t i = 0; i < a.length; ++i) {
-    if (LowerAscii(a.begin[i]) != LowerAscii(b.begin[i])) return false;
-  }
-  return true;
-}
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
@@ -65,8 +37,33 @@ void CopyFallback(const char* fallback, Text& value) {
   CopyCut(fallback, length, value);
 }
 
-// The whole file at path, with size bytes in contents. False when it cannot
-// be opened or read (a folder included).
+}  // namespace
+
+void FindProfileValue(const char* data, std::size_t size, const char* section,
+                      const char* key, const char* fallback, Text& value) {
+  if (!section || !key) {
+    CopyFallback(fallback, value);
+    return;
+  }
+  const Span wantedSection = TrimText(section);
+  const Span wantedKey = TrimText(key);
+  ProfileLines lines(data, size);
+  ProfileLine line;
+  bool inWantedSection = false;
+  while (lines.Next(line)) {
+    if (line.kind == ProfileLine::kSection) {
+      // Only the first section of the name is searched.
+      if (inWantedSection) break;
+      inWantedSection = SameName(line.name, wantedSection);
+    } else if (inWantedSection && line.kind == ProfileLine::kKey &&
+               SameName(line.name, wantedKey)) {
+      CopyValue(line.value, value);
+      return;
+    }
+  }
+  CopyFallback(fallback, value);
+}
+
 bool ReadWholeFile(const char* path, HeapBlock* contents, std::size_t* size) {
   // Not blocking: a FIFO in the file's place must not hold the run up. Only
   // a regular file counts; a FIFO or a device reads as no file at all.
@@ -95,53 +92,6 @@ bool ReadWholeFile(const char* path, HeapBlock* contents, std::size_t* size) {
   }
   *size = used;
   return true;
-}
-
-}  // namespace
-
-void FindProfileValue(const char* data, std::size_t size, const char* section,
-                      const char* key, const char* fallback, Text& value) {
-  if (!section || !key) {
-    CopyFallback(fallback, value);
-    return;
-  }
-  const Span wantedSection = TrimText(section);
-  const Span wantedKey = TrimText(key);
-  const char* at = data;
-  const char* const end = data + size;
-  const std::size_t markLength = sizeof kByteOrderMark - 1;
-  if (size >= markLength && std::memcmp(data, kByteOrderMark, markLength) == 0)
-    at += markLength;
-
-  bool inWantedSection = false;
-  while (at < end) {
-    const char* lineEnd =
-        static_cast<const char*>(std::memchr(at, '\n', end - at));
-    if (!lineEnd) lineEnd = end;
-    const Span line = Trim(at, lineEnd);
-    at = lineEnd < end ? lineEnd + 1 : end;
-    if (line.length == 0 || line.begin[0] == ';') continue;
-    const char* lineStop = line.begin + line.length;
-
-    if (line.begin[0] == '[') {
-      const char* close = static_cast<const char*>(
-          std::memchr(line.begin, ']', line.length));
-      // A "[" line without "]" is read as a key line, as Windows does.
-      if (close) {
-        // Only the first section of the name is searched.
-        if (inWantedSection) break;
-        inWantedSection = SameName(Trim(line.begin + 1, close), wantedSection);
-        continue;
-      }
-    }
-    if (!inWantedSection) continue;
-    const char* equals =
-        static_cast<const char*>(std::memchr(line.begin, '=', line.length));
-    if (!equals || !SameName(Trim(line.begin, equals), wantedKey)) continue;
-    CopyValue(Trim(equals + 1, lineStop), value);
-    return;
-  }
-  CopyFallback(fallback, value);
 }
 
 }  // namespace pomvarin::platform::posix

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_common.h"
 
 namespace pomvarin::platform::posix {
 
@@ -21,5 +22,10 @@ namespace pomvarin::platform::posix {
 // Windows reader, the fallback loses its trailing spaces.
 void FindProfileValue(const char* data, std::size_t size, const char* section,
                       const char* key, const char* fallback, Text& value);
+
+// The whole regular file at path (OS form), with size bytes in contents.
+// False when it cannot be opened or read, or is no regular file (a folder, a
+// FIFO or a device).
+bool ReadWholeFile(const char* path, HeapBlock* contents, std::size_t* size);
 
 }  // namespace pomvarin::platform::posix

@@ -1,0 +1,65 @@
+// pomvarin-check's view of Pomvarin.ini and its folder on Linux, by the same
+// rules as the launcher's reader.
+
+#include "platform/inspect.h"
+
+#include <unistd.h>
+
+#include "platform/posix/posix_common.h"
+#include "platform/posix/profile_lines.h"
+#include "platform/posix/profile_reader.h"
+
+namespace pomvarin::platform {
+
+namespace {
+
+bool ReadProfileFile(const char* path, posix::HeapBlock* contents,
+                     std::size_t* size) {
+  posix::PosixPath posixPath;
+  return posix::ToPosixPath(path, posixPath) &&
+         posix::ReadWholeFile(posixPath, contents, size);
+}
+
+bool IsRepeat(posix::Span name, const std::vector<ProfileSection>& earlier) {
+  for (const ProfileSection& section : earlier) {
+    if (posix::SameName(name,
+                        posix::Span{section.name.data(), section.name.size()}))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool CanReadProfile(const char* path) {
+  posix::HeapBlock contents;
+  std::size_t size = 0;
+  return ReadProfileFile(path, &contents, &size);
+}
+
+std::vector<ProfileSection> ListProfileSections(const char* path) {
+  std::vector<ProfileSection> sections;
+  posix::HeapBlock contents;
+  std::size_t size = 0;
+  if (!ReadProfileFile(path, &contents, &size)) return sections;
+  posix::ProfileLines lines(contents.get(), size);
+  posix::ProfileLine line;
+  bool repeat = false;
+  while (lines.Next(line)) {
+    if (line.kind == posix::ProfileLine::kSection) {
+      repeat = IsRepeat(line.name, sections);
+      sections.push_back(
+          ProfileSection{std::string(line.name.begin, line.name.length), {}});
+    } else if (!sections.empty() && !repeat) {
+      sections.back().keys.emplace_back(line.name.begin, line.name.length);
+    }
+  }
+  return sections;
+}
+
+bool ChangeDirectory(const char* path) {
+  posix::PosixPath posixPath;
+  return posix::ToPosixPath(path, posixPath) && chdir(posixPath) == 0;
+}
+
+}  // namespace pomvarin::platform
