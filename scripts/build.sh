@@ -1,6 +1,7 @@
 #!/bin/bash
-# Configures and builds the Linux program (build/linux/pomvarin) and the
-# Windows program (build/windows/Pomvarin.exe) with their tests.
+# Configures and builds the Linux programs (build/linux/pomvarin and
+# pomvarin-check) and the Windows programs (build/windows/Pomvarin.exe and
+# PomvarinCheck.exe) with their tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for preset in linux windows; do

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Installs what building and testing Pomvarin needs on Debian 12, as root:
 # CMake and Ninja, GoogleTest, the MinGW-w64 i686 cross-compiler, Wine (32-bit),
-# the icon tools, and clang with its sanitizer and fuzzer runtimes and valgrind
-# for the hostile-input checks. Does nothing when everything is there already.
+# the icon tools, clang with its sanitizer and fuzzer runtimes and valgrind for
+# the hostile-input checks, and lspci and Python for the checks of
+# pomvarin-check's captures and JSON. Does nothing when everything is there already.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   wine wine32:i386
   icoutils netpbm
   clang libclang-rt-14-dev valgrind
+  pciutils python3
 )
 
 missing=()

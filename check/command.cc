@@ -1,0 +1,151 @@
+#include "check/command.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "check/check.h"
+#include "check/devices.h"
+#include "check/report_format.h"
+#include "platform/inspect.h"
+
+namespace pomvarin::check {
+
+namespace {
+
+struct Options {
+  bool list = false;
+  bool json = false;
+  bool help = false;
+  std::string capture;
+  std::string folder;
+};
+
+std::string Usage(const std::string& program) {
+  return "usage: " + program +
+         " [FOLDER] [--devices FILE] [--json]\n"
+         "       " + program + " --list [--devices FILE] [--json]\n"
+         "\n"
+         "Shows what the launcher would do with FOLDER\\Pomvarin.ini (default:\n"
+         "the current directory) and warns of what looks wrong in it. Nothing\n"
+         "is started and no box is shown.\n"
+         "\n"
+         "  --list          print the PCI devices, one per line with all their\n"
+         "                  hardware IDs: a capture to check a disc against\n"
+         "  --devices FILE  use the devices of a capture (--list output, or\n"
+         "                  `lspci -vmm -nn` output) instead of the present ones\n"
+         "  --json          print JSON instead of text\n"
+         "\n"
+         "Exit status: 0 nothing wrong, 1 warnings, 2 the check could not be\n"
+         "made (Pomvarin.ini, the folder or the devices cannot be read).\n";
+}
+
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
+                  std::string* error) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--list") {
+      options->list = true;
+    } else if (argument == "--json") {
+      options->json = true;
+    } else if (argument == "--help" || argument == "-h") {
+      options->help = true;
+    } else if (argument == "--devices") {
+      if (i + 1 == arguments.size()) {
+        *error = "--devices needs a file";
+        return false;
+      }
+      options->capture = arguments[++i];
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      *error = "unknown option " + argument;
+      return false;
+    } else if (options->folder.empty()) {
+      options->folder = argument;
+    } else {
+      *error = "only one folder can be checked";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ReadDevices(const Options& options, Devices* devices,
+                 std::string* error) {
+  if (options.capture.empty()) {
+    if (ReadPresentDevices(devices)) return true;
+    *error = "Device information is unavailable";
+    return false;
+  }
+  std::ifstream file(options.capture, std::ios::binary);
+  std::ostringstream text;
+  if (!file || !(text << file.rdbuf())) {
+    *error = "cannot read the capture " + options.capture;
+    return false;
+  }
+  std::string parseError;
+  if (!ParseDeviceCapture(text.str(), devices, &parseError)) {
+    *error = options.capture + ": " + parseError;
+    return false;
+  }
+  return true;
+}
+
+std::string DevicesAsJson(const Devices& devices) {
+  std::string json = "{\"devices\": [";
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    json += i > 0 ? ",\n  [" : "\n  [";
+    const std::vector<std::string>& ids = devices[i].hardwareIds;
+    for (std::size_t j = 0; j < ids.size(); ++j)
+      json += (j > 0 ? ", " : "") + JsonString(ids[j]);
+    json += "]";
+  }
+  return json + (devices.empty() ? "]}\n" : "\n]}\n");
+}
+
+CommandResult Fail(const std::string& program, const std::string& message) {
+  return CommandResult{kCannotCheck, "", program + ": " + message + "\n"};
+}
+
+}  // namespace
+
+CommandResult RunCommand(const std::string& program,
+                         const std::vector<std::string>& arguments) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(arguments, &options, &error))
+    return CommandResult{kCannotCheck, "",
+                         program + ": " + error + "\n" + Usage(program)};
+  if (options.help) return CommandResult{kNothingWrong, Usage(program), ""};
+  if (options.list && !options.folder.empty())
+    return Fail(program, "--list takes no folder");
+
+  Devices devices;
+  if (!ReadDevices(options, &devices, &error)) return Fail(program, error);
+  if (options.list)
+    return CommandResult{kNothingWrong,
+                         options.json ? DevicesAsJson(devices)
+                                      : FormatDeviceList(devices),
+                         ""};
+
+  if (!options.folder.empty() &&
+      !platform::ChangeDirectory(options.folder.c_str()))
+    return Fail(program, "cannot enter the folder " + options.folder);
+  Report report;
+  switch (CheckCurrentDirectory(devices, &report)) {
+    case CheckOutcome::kNoCurrentDirectory:
+      return Fail(program,
+                  "the folder's path cannot be read or is longer than the "
+                  "launcher's limit of 259 characters: the launcher would "
+                  "read no Pomvarin.ini there");
+    case CheckOutcome::kUnreadableConfiguration:
+      return Fail(program, "cannot read " + report.configurationPath);
+    case CheckOutcome::kChecked:
+      break;
+  }
+  const DeviceSource source{options.capture, devices.size()};
+  return CommandResult{
+      report.warnings.empty() ? kNothingWrong : kWarnings,
+      options.json ? FormatJson(report, source) : FormatText(report, source),
+      ""};
+}
+
+}  // namespace pomvarin::check

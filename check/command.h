@@ -1,0 +1,25 @@
+// pomvarin-check's command line: what it prints and its exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pomvarin::check {
+
+enum ExitStatus {
+  kNothingWrong = 0,
+  kWarnings = 1,
+  kCannotCheck = 2,  // Pomvarin.ini, the folder or the devices cannot be read
+};
+
+struct CommandResult {
+  int status = kNothingWrong;
+  std::string out;
+  std::string err;
+};
+
+// Runs the check the arguments ask for; program names the tool in messages.
+CommandResult RunCommand(const std::string& program,
+                         const std::vector<std::string>& arguments);
+
+}  // namespace pomvarin::check

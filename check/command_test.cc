@@ -1,0 +1,90 @@
+#include "check/command.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "check/devices.h"
+#include "check/test_disc.h"
+
+namespace pomvarin::check {
+namespace {
+
+using test::TempDisc;
+
+const char kCapture[] =
+    "PCI\\VEN_8086&DEV_0D57&SUBSYS_00000000&REV_00 PCI\\VEN_8086&DEV_0D57\n";
+
+CommandResult RunCheck(const std::vector<std::string>& arguments) {
+  return RunCommand("pomvarin-check", arguments);
+}
+
+TEST(CommandTest, ArgumentsItCannotUseGiveStatus2AndTheUsage) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--bogus"}, {"one", "two"}, {"--devices"}, {"--list", "folder"}};
+  for (const auto& arguments : cases) {
+    const CommandResult result = RunCheck(arguments);
+    EXPECT_EQ(result.status, kCannotCheck) << arguments[0];
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_EQ(result.err.rfind("pomvarin-check: ", 0), 0u) << result.err;
+  }
+  const CommandResult help = RunCheck({"--help"});
+  EXPECT_EQ(help.status, kNothingWrong);
+  EXPECT_NE(help.out.find("usage: pomvarin-check [FOLDER]"), std::string::npos);
+}
+
+TEST(CommandTest, ListsACaptureInTheListForm) {
+  TempDisc disc;
+  disc.Write("devices.txt", kCapture);
+  const CommandResult result = RunCheck({"--list", "--devices", "devices.txt"});
+  EXPECT_EQ(result.status, kNothingWrong) << result.err;
+  Devices devices;
+  std::string error;
+  ASSERT_TRUE(ParseDeviceCapture(kCapture, &devices, &error));
+  EXPECT_EQ(result.out, FormatDeviceList(devices));
+
+  const CommandResult json =
+      RunCheck({"--list", "--json", "--devices", "devices.txt"});
+  EXPECT_EQ(json.out,
+            "{\"devices\": [\n"
+            "  [\"PCI\\\\VEN_8086&DEV_0D57&SUBSYS_00000000&REV_00\", "
+            "\"PCI\\\\VEN_8086&DEV_0D57\"]\n"
+            "]}\n");
+}
+
+TEST(CommandTest, StatusTellsWarningsFromACleanDiscAndFromNoCheck) {
+  TempDisc disc;
+  disc.Write("devices.txt", kCapture);
+  disc.Write("bad/Pomvarin.ini", "[PomvarinInfo]\nVendorCount=1\n");
+  disc.Write("good/Pomvarin.ini",
+             "[PomvarinInfo]\nVendorCount=1\n[VendorInfo1]\nVenName=Intel\n"
+             "VenID=VEN_8086\nSetupFileRootDir=\\Intel\nSetupFileName=s.exe\n"
+             "SilentInstall=s.exe /q\n");
+  disc.Write("good/Intel/s.exe");
+  disc.MakeFolder("empty");
+  const std::string capture = (disc.path() / "devices.txt").string();
+
+  const CommandResult good = RunCheck({"good", "--devices", capture});
+  EXPECT_EQ(good.status, kNothingWrong) << good.out;
+  EXPECT_NE(good.out.find("and show no warning box."), std::string::npos);
+
+  const CommandResult bad = RunCheck({(disc.path() / "bad").string(), "--devices",
+                                 capture, "--json"});
+  EXPECT_EQ(bad.status, kWarnings);
+  EXPECT_EQ(bad.out.rfind("{\n", 0), 0u);
+  EXPECT_NE(bad.out.find("\"warningBox\": true"), std::string::npos);
+
+  const CommandResult empty = RunCheck({(disc.path() / "empty").string(),
+                                   "--devices", capture});
+  EXPECT_EQ(empty.status, kCannotCheck);
+  EXPECT_NE(empty.err.find("cannot read "), std::string::npos) << empty.err;
+
+  EXPECT_EQ(RunCheck({(disc.path() / "none").string(), "--devices", capture}).status,
+            kCannotCheck);
+  EXPECT_EQ(RunCheck({"--devices", (disc.path() / "none.txt").string()}).status,
+            kCannotCheck);
+}
+
+}  // namespace
+}  // namespace pomvarin::check

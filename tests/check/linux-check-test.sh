@@ -1,0 +1,68 @@
+#!/bin/bash
+# pomvarin-check as a user runs it on Linux, next to the launcher it
+# describes: this machine's devices, real folders, real setup scripts.
+# Usage: linux-check-test.sh PATH_TO_POMVARIN_CHECK PATH_TO_POMVARIN
+set -uo pipefail
+source "$(dirname "$0")/../linux/lib.sh"
+check=$(readlink -f "$1")
+launcher=$(readlink -f "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+ven_id=$(first_pci_ven_id)
+if [ -z "$ven_id" ]; then
+  echo "no PCI devices on this machine: nothing to check against"
+  exit 77
+fi
+
+# 1. The device list read through the platform layer equals the one made
+#    from lspci's numbers, an independent reader of the same sysfs files.
+if command -v lspci >/dev/null; then
+  lspci -vmm -nn >"$work/lspci.txt"
+  "$check" --list >"$work/present.txt" || fail "--list: exit status $?"
+  "$check" --list --devices "$work/lspci.txt" >"$work/from-lspci.txt" ||
+    fail "--list --devices: exit status $?"
+  diff -u "$work/from-lspci.txt" "$work/present.txt" ||
+    fail "the present devices differ from lspci's"
+else
+  echo "lspci is not installed: the device list is not compared"
+fi
+
+# 2. What the check says would start is what the launcher starts, in order.
+disc=$work/disc
+for folder in A B; do
+  mkdir -p "$disc/Drivers/$folder"
+  printf '#!/bin/sh\necho "$0" >>"%s/started"\n' "$work" \
+    >"$disc/Drivers/$folder/Setup.sh"
+  chmod +x "$disc/Drivers/$folder/Setup.sh"
+done
+printf '[PomvarinInfo]\nVendorCount=2\n[VendorInfo1]\nVenName=Here\nVenID=%s\nSetupFileRootDir=\\Drivers\nSetupFileName=setup.sh -n\nSilentInstall=setup.sh -q\n[VendorInfo2]\nVenName=Absent\nVenID=VEN_NONE\nSetupFileRootDir=\\Drivers\\A\nSetupFileName=setup.sh\nSilentInstall=setup.sh\n' \
+  "$ven_id" >"$disc/Pomvarin.ini"
+
+"$check" "$disc" >"$work/report.txt"
+status=$?
+[ "$status" -eq 1 ] || fail "two setups for one vendor: exit status $status, not 1"
+grep -q 'is found in 2 folders' "$work/report.txt" ||
+  fail "no warning of the setup found twice"
+awk '/^  normal:/ { print $2; n = 1; next } n && /^            / { print $1; next } { n = 0 }' \
+  "$work/report.txt" | head -n 2 >"$work/would-start.txt"
+
+(cd "$disc" && "$launcher") 2>"$work/trace.txt"
+wait_for_lines "$work/started" 2 || fail "the launcher started fewer than 2 setups"
+grep 'Setup\.sh$' "$work/trace.txt" >"$work/started-paths.txt"
+diff -u "$work/would-start.txt" "$work/started-paths.txt" ||
+  fail "the check and the launcher differ on what starts"
+
+# 3. JSON that a tool can read, and the exit status of a disc that cannot be
+#    checked.
+if command -v python3 >/dev/null; then
+  "$check" "$disc" --json >"$work/report.json"
+  python3 -m json.tool "$work/report.json" >/dev/null ||
+    fail "--json output is no JSON"
+fi
+mkdir "$work/nothing"
+"$check" "$work/nothing" 2>/dev/null
+status=$?
+[ "$status" -eq 2 ] || fail "no Pomvarin.ini: exit status $status, not 2"
+
+[ "$failures" -eq 0 ]
