@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 
+#include "common/text.h"
 #include "launcher/configuration.h"
 #include "launcher/launcher.h"
 #include "platform/inspect.h"
@@ -24,16 +25,9 @@ const char* const kEntryKeys[] = {"VenName", "VenID", "SetupFileRootDir",
 // The digits after these field names are no vendor's.
 const char* const kOtherFields[] = {"DEV_", "SUBSYS_", "REV_"};
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
+// Section and key names compare without ASCII case, as the reader does.
 bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
+  return EqualIgnoringAsciiCase(a.c_str(), b.data(), b.size());
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }

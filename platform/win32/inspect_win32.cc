@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+#include "common/text.h"
+
 namespace pomvarin::platform {
 
 namespace {
@@ -30,16 +32,9 @@ std::vector<std::string> ReadStringList(ReadList read) {
   return items;
 }
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
+// Section and key names compare without ASCII case, as the reader does.
 bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
+  return EqualIgnoringAsciiCase(a.c_str(), b.data(), b.size());
 }
 
 bool IsRepeat(const std::string& name,
