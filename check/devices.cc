@@ -55,8 +55,10 @@ std::vector<std::string> ReadHardwareIds(platform::DeviceList list,
   return SplitIdList(buffer.get(), size);
 }
 
+// White space as the list form splits IDs at it, so that a line reads the
+// same whatever blanks stand around its IDs.
 std::string TrimLine(std::string line) {
-  const char* const blanks = " \t\r";
+  const char* const blanks = " \t\n\v\f\r";
   const std::size_t first = line.find_first_not_of(blanks);
   if (first == std::string::npos) return "";
   const std::size_t last = line.find_last_not_of(blanks);

@@ -103,6 +103,9 @@ TEST(ListCaptureTest, TheListFormReadsBackAsItWasWritten) {
                         {{}},
                         {{"PCI\\VEN_8086&DEV_0D57&SUBSYS_00000000&REV_00"}}};
   EXPECT_EQ(IdsOf(Parse(FormatDeviceList(devices))), IdsOf(devices));
+  // Every blank that separates IDs also counts around them: otherwise an ID
+  // read from "\v#x" would turn into a comment once written back.
+  EXPECT_EQ(IdsOf(Parse("\v#not a device\n\f-\n")), std::vector<Ids>{{}});
   EXPECT_EQ(FormatDeviceList({}).find('\n') + 1, FormatDeviceList({}).size())
       << "an empty list is the comment line alone";
 }
