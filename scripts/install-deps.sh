@@ -2,8 +2,10 @@
 # Installs what building and testing Pomvarin needs on Debian 12, as root:
 # CMake and Ninja, GoogleTest, the MinGW-w64 i686 cross-compiler, Wine (32-bit),
 # the icon tools, clang with its sanitizer and fuzzer runtimes and valgrind for
-# the hostile-input checks, and lspci and Python for the checks of
-# pomvarin-check's captures and JSON. Does nothing when everything is there already.
+# the hostile-input checks, lspci for the checks of pomvarin-check's captures,
+# and Python with an X server and its tools for the end-to-end suite, its
+# picture of the warning box and the JSON check. Does nothing when everything
+# is there already.
 set -euo pipefail
 
 packages=(
@@ -12,7 +14,7 @@ packages=(
   wine wine32:i386
   icoutils netpbm
   clang libclang-rt-14-dev valgrind
-  pciutils python3
+  pciutils python3 xvfb xdotool x11-apps
 )
 
 missing=()
