@@ -72,15 +72,20 @@ def build_tree(folder, scenario, program, probe):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         if isinstance(entry, table.Link):
             os.symlink(entry.target, path)
-        elif entry == table.SETUP:
+        elif entry in (table.SETUP, table.HIDDEN_SETUP):
             shutil.copyfile(probe, path)
             os.chmod(path, 0o755)
+        elif entry == table.HIDDEN_FOLDER:
+            os.makedirs(path, exist_ok=True)
         elif entry == table.FILE:
             with open(path, "w") as out:
                 out.write("not a program\n")
         else:
             with open(path, "w", newline="") as out:
                 out.write(entry)
+        if entry in (table.HIDDEN_SETUP, table.HIDDEN_FOLDER):
+            # Where Wine keeps the DOS attributes: here FILE_ATTRIBUTE_HIDDEN.
+            os.setxattr(path, "user.DOSATTRIB", b"0x2")
     program_folder = os.path.join(
         folder, scenario.program_folder if scenario.program_folder is not None
         else scenario.cwd)

@@ -67,6 +67,10 @@ class Entry:
 
 SETUP = Entry("setup probe")  # a program that records how it was started
 FILE = Entry("plain file")    # a file that is no program
+# With the hidden attribute (Windows only; Linux knows hidden names only by
+# their leading dot).
+HIDDEN_SETUP = Entry("setup probe, hidden")
+HIDDEN_FOLDER = Entry("folder, hidden")
 # A tree maps relative paths to one of these, to a Link, or to the text of
 # a file (a Pomvarin.ini).
 
@@ -77,14 +81,14 @@ class Link:
     target: str
 
 
-def ini(count, *vendors):
+def ini(count, *vendors, line_end="\n"):
     """A Pomvarin.ini: [PomvarinInfo] with VendorCount, then one
     [VendorInfoN] section per dict of keys and values, in order."""
     lines = ["[PomvarinInfo]", "VendorCount=%s" % count]
     for number, keys in enumerate(vendors, start=1):
         lines.append("[VendorInfo%d]" % number)
         lines += ["%s=%s" % (key, value) for key, value in keys.items()]
-    return "\n".join(lines) + "\n"
+    return line_end.join(lines) + line_end
 
 
 def vendor(ven_id, root="\\Drivers", normal="setup.exe /q",
@@ -299,10 +303,12 @@ SCENARIOS = [
     # -- Several entries -----------------------------------------------------
     Scenario(
         "several-vendors-matched",
-        "three matched entries: every setup started, in entry order, no box",
+        "three matched entries (CRLF lines): every setup started, in entry "
+        "order, no box",
         tree={"Pomvarin.ini": ini(3, vendor("VEN_8086", root="\\Intel"),
                                   vendor("VEN_10EC", root="\\Realtek"),
-                                  vendor("VEN_1AF4", root="\\VirtIO")),
+                                  vendor("VEN_1AF4", root="\\VirtIO"),
+                                  line_end="\r\n"),
               "Intel/setup.exe": SETUP, "Realtek/setup.exe": SETUP,
               "VirtIO/setup.exe": SETUP},
         devices=[VIRTIO_BLOCK, REALTEK_AUDIO, INTEL_NIC],
@@ -352,6 +358,19 @@ SCENARIOS = [
                "{cwd}\\Drivers\\.cache\\Setup.Exe", "{cwd}\\Drivers",
                "VEN_8086", "Ven_8086", "{cwd}\\Other"],
         launches=[Launch("{cwd}\\Drivers\\.cache\\Setup.Exe", "", SHOWN)]),
+    Scenario(
+        "hidden-attribute",
+        "a setup.exe with the hidden attribute is never started; one in a "
+        "folder with it is",
+        tree={"Pomvarin.ini": ini(1, vendor("VEN_8086")),
+              "Drivers/A/setup.exe": HIDDEN_SETUP,
+              "Drivers/B": HIDDEN_FOLDER,
+              "Drivers/B/setup.exe": SETUP},
+        devices=[INTEL_NIC],
+        trace=["", "VEN_8086", "Ven_8086", "{cwd}\\Drivers\\B\\setup.exe",
+               "{cwd}\\Drivers"],
+        launches=[Launch("{cwd}\\Drivers\\B\\setup.exe", " /q", SHOWN)],
+        windows_only="Linux knows hidden files only by a leading dot"),
     Scenario(
         "a-start-ends-its-own-folder-only",
         "A's setup ends A (A\\sub is never reached); B is still searched, "
@@ -435,10 +454,11 @@ SCENARIOS = [
         launches=[Launch("{cwd}\\Drivers\\Intel\\Setup.exe",
                          " " + LONG_VALUE_PARAMETERS[:249], HIDDEN)]),
     Scenario(
-        "folder-linking-to-itself",
-        "a link back to its own folder is not entered again",
+        "folders-linking-back",
+        "links to their own folder and to its parent are not entered again",
         tree={"Pomvarin.ini": ini(1, vendor("VEN_8086")),
               "Drivers/Loop/again": Link("."),
+              "Drivers/Loop/Parent": Link(".."),
               "Drivers/Loop/setup.exe": SETUP},
         devices=[INTEL_NIC],
         trace=["", "VEN_8086", "Ven_8086",
