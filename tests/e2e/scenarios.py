@@ -389,6 +389,19 @@ SCENARIOS = [
                   Launch("{cwd}\\Drivers\\B\\Early\\setup.exe", " /q", SHOWN),
                   Launch("{cwd}\\Drivers\\B\\setup.exe", " /q", SHOWN)]),
     Scenario(
+        "folder-named-like-the-setup",
+        "a folder named setup.exe is searched, never started; blanks in the "
+        "folder names are kept",
+        tree={"Pomvarin.ini": ini(1, vendor("VEN_8086")),
+              "Drivers/setup.exe/Intel LAN/setup.exe": SETUP},
+        devices=[INTEL_NIC],
+        trace=["", "VEN_8086", "Ven_8086",
+               "{cwd}\\Drivers\\setup.exe\\Intel LAN\\setup.exe",
+               "{cwd}\\Drivers"],
+        launches=[Launch(
+            "{cwd}\\Drivers\\setup.exe\\Intel LAN\\setup.exe", " /q",
+            SHOWN)]),
+    Scenario(
         "names-that-never-match",
         "a name part holding a folder, and one with a leading blank",
         tree={"Pomvarin.ini": ini(2, vendor("VEN_8086",
