@@ -83,6 +83,9 @@ void Release(unsigned char* buffer);
 
 constexpr std::uint32_t kAttributeHidden = 0x02;
 constexpr std::uint32_t kAttributeDirectory = 0x10;
+// A link: the entry may lead to a folder met elsewhere in the tree (a
+// reparse point on Windows, a symbolic link on Linux).
+constexpr std::uint32_t kAttributeLink = 0x400;
 
 struct DirectoryEntry {
   Text name;

@@ -1,33 +1,17 @@
 #include "setup/search_and_launch.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "common/text.h"
 #include "platform/platform.h"
+#include "setup/link_guard.h"
 
 namespace pomvarin {
 
 namespace {
 
 const char kSilentTrace[] = "Slience Install";
-
-// The folders from the root down to the one being searched. A folder that is
-// already on the path is reached again through a link and is not entered, so
-// link cycles end.
-struct FolderOnPath {
-  platform::FolderIdentity identity;
-  const FolderOnPath* parent;
-};
-
-bool IsOnPath(const platform::FolderIdentity& identity,
-              const FolderOnPath* folder) {
-  for (; folder; folder = folder->parent) {
-    if (folder->identity.volume == identity.volume &&
-        folder->identity.file == identity.file)
-      return true;
-  }
-  return false;
-}
 
 bool IsDotEntry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
@@ -49,8 +33,9 @@ class Launch : public SetupFileFound {
   bool silent_;
 };
 
-void SearchFolder(const char* folder, const LaunchSpecParts& parts,
-                  SetupFileFound& found, const FolderOnPath* parent) {
+void SearchFolder(const char* folder, std::uint32_t attributes,
+                  const LaunchSpecParts& parts, SetupFileFound& found,
+                  FolderOnPath* parent) {
   Text pattern;
   if (!JoinPath(pattern, folder, "*")) return;
   platform::DirectoryEntry entry;
@@ -58,10 +43,8 @@ void SearchFolder(const char* folder, const LaunchSpecParts& parts,
   if (!listing) return;
   platform::ScopedListing owner(listing);
 
-  FolderOnPath here{{}, parent};
-  if (!platform::ReadFolderIdentity(folder, &here.identity) ||
-      IsOnPath(here.identity, parent))
-    return;
+  FolderOnPath here = FolderBelow(parent, folder, attributes);
+  if (!MayEnter(here)) return;
 
   // Every entry counts, the first one included: a drive root lists no "."
   // and "..", so its first entry is a real file or folder.
@@ -73,7 +56,7 @@ void SearchFolder(const char* folder, const LaunchSpecParts& parts,
         (entry.attributes &
          (platform::kAttributeDirectory | platform::kAttributeHidden)) == 0;
     if (!candidate) {
-      SearchFolder(path, parts, found, &here);
+      SearchFolder(path, entry.attributes, parts, found, &here);
     } else if (EqualIgnoringAsciiCase(entry.name, parts.fileName,
                                       parts.fileNameLength)) {
       found.OnSetupFile(path, parts);
@@ -85,7 +68,7 @@ void SearchFolder(const char* folder, const LaunchSpecParts& parts,
 }  // namespace
 
 void SearchSetup(const char* root, const char* spec, SetupFileFound& found) {
-  SearchFolder(root, SplitLaunchSpec(spec), found, nullptr);
+  SearchFolder(root, 0, SplitLaunchSpec(spec), found, nullptr);
 }
 
 int SearchAndLaunch(const char* root, const char* spec, bool silent) {

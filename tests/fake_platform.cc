@@ -213,9 +213,10 @@ void CloseListing(Listing listing) {
 }
 
 bool ReadFolderIdentity(const char* path, FolderIdentity* identity) {
+  ++state.identitiesRead;
   if (!state.identityReadable) return false;
   int node = Resolve(path);
-  if (node < 0) return false;
+  if (node < 0 || state.foldersWithoutIdentity.count(node)) return false;
   *identity = {7, static_cast<std::uint64_t>(node)};
   return true;
 }
@@ -252,7 +253,8 @@ int AddSubfolder(int parent, const std::string& name,
 
 void AddLink(int parent, const std::string& name, int target) {
   graph.nodes[parent].entries.push_back(
-      {name, platform::kAttributeDirectory | 0x400, target});
+      {name, platform::kAttributeDirectory | platform::kAttributeLink,
+       target});
 }
 
 void AddFile(int parent, const std::string& name, std::uint32_t attributes) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,7 @@ struct State {
 
   // Folders.
   bool identityReadable = true;
+  std::set<int> foldersWithoutIdentity;  // by node, besides the flag above
 
   // What the logic did.
   std::vector<std::string> trace;
@@ -68,6 +70,7 @@ struct State {
   int buffersAllocated = 0;
   int buffersReleased = 0;
   int propertyRequests = 0;
+  int identitiesRead = 0;
 };
 
 // The one state the fake platform functions work on; Reset() before each

@@ -3,6 +3,7 @@
 // that differ only in case by their bytes).
 
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <new>
 #include <sys/stat.h>
@@ -53,14 +54,27 @@ bool PatternFolder(const char* pattern, posix::PosixPath& folder) {
   return true;
 }
 
-// Whether the entry is a folder, links followed (a link to a folder counts,
-// as under Wine). An entry gone since the folder was read is no folder.
-bool IsFolderEntry(DIR* folder, const char* name, unsigned char type) {
-  if (type == DT_DIR) return true;
-  if (type != DT_LNK && type != DT_UNKNOWN) return false;
+// The directory and link bits of an entry. A link to a folder is a folder,
+// as under Wine, and keeps the link bit so that the search can guard against
+// cycles; a link to anything else, or to nothing, is a plain entry. An entry
+// gone since the folder was read is no folder.
+std::uint32_t TypeAttributes(DIR* folder, const char* name,
+                             unsigned char type) {
   struct stat status;
+  if (type == DT_UNKNOWN) {
+    if (fstatat(dirfd(folder), name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+      return 0;
+    if (S_ISDIR(status.st_mode)) return kAttributeDirectory;
+    if (!S_ISLNK(status.st_mode)) return 0;
+  } else if (type == DT_DIR) {
+    return kAttributeDirectory;
+  } else if (type != DT_LNK) {
+    return 0;
+  }
   return fstatat(dirfd(folder), name, &status, 0) == 0 &&
-         S_ISDIR(status.st_mode);
+                 S_ISDIR(status.st_mode)
+             ? kAttributeDirectory | kAttributeLink
+             : 0;
 }
 
 void DeliverEntry(const char* name, std::uint32_t attributes,
@@ -96,9 +110,8 @@ bool NextEntry(Listing listing, DirectoryEntry* entry) {
     const std::size_t index = position - kDotEntries;
     if (index >= listing->names.count()) return false;
     const char* name = listing->names.Name(index);
-    std::uint32_t attributes = 0;
-    if (IsFolderEntry(listing->folder.get(), name, listing->names.Tag(index)))
-      attributes |= kAttributeDirectory;
+    std::uint32_t attributes =
+        TypeAttributes(listing->folder.get(), name, listing->names.Tag(index));
     if (name[0] == '.') attributes |= kAttributeHidden;
     DeliverEntry(name, attributes, entry);
   }

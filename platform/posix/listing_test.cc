@@ -24,6 +24,7 @@ using Entries = std::vector<std::pair<std::string, std::uint32_t>>;
 
 constexpr std::uint32_t kFolder = kAttributeDirectory;
 constexpr std::uint32_t kHidden = kAttributeHidden;
+constexpr std::uint32_t kLink = kAttributeLink;
 
 // Every entry of the listing of folder, read through the seam.
 bool ListFolder(const std::string& folder, Entries* entries) {
@@ -69,7 +70,7 @@ TEST_F(ListingTest, DotEntriesFirstThenNamesWithoutCase) {
                               {"dangling", 0},
                               {"dir", kFolder},
                               {"filelink", 0},
-                              {"link", kFolder}}));
+                              {"link", kFolder | kLink}}));
 }
 
 TEST_F(ListingTest, EmptyFolderListsOnlyDotEntries) {

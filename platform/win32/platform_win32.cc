@@ -23,7 +23,8 @@ static_assert(static_cast<int>(ShowCommand::kHide) == SW_HIDE &&
                   static_cast<int>(ShowCommand::kShow) == SW_SHOW,
               "show commands are the platform's");
 static_assert(kAttributeHidden == FILE_ATTRIBUTE_HIDDEN &&
-                  kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY,
+                  kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
+                  kAttributeLink == FILE_ATTRIBUTE_REPARSE_POINT,
               "attribute bits are the platform's");
 
 HDEVINFO ToHandle(DeviceList list) { return reinterpret_cast<HDEVINFO>(list); }
