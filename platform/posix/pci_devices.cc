@@ -16,6 +16,14 @@ namespace pomvarin::platform {
 struct DeviceListState {
   posix::PosixPath folder = {};  // empty for a list of no devices
   posix::NameTable names;
+  // The hardware IDs of the device read last. A property is asked for
+  // twice in a row, for its size and then for its bytes; the second request
+  // is answered from here instead of reading the six files again. The list
+  // is made afresh for every question, so nothing outlives one question.
+  bool idsKept = false;
+  std::uint32_t idsIndex = 0;
+  std::uint32_t idsSize = 0;
+  char ids[kHardwareIdsSize];
 };
 
 }  // namespace pomvarin::platform
@@ -203,19 +211,24 @@ PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
   const std::uint32_t index = RecordIndex(device);
   if (!list || index >= list->names.count() || property != kPropertyHardwareId)
     return PropertyRead::kFailed;
-  posix::PosixPath deviceFolder;
-  PciNumbers numbers;
-  if (!posix::JoinFolderPath(list->folder, list->names.Name(index),
-                             deviceFolder) ||
-      !posix::ReadPciNumbers(deviceFolder, &numbers))
-    return PropertyRead::kFailed;
-  char ids[kHardwareIdsSize];
-  const std::uint32_t needed =
-      static_cast<std::uint32_t>(FormatHardwareIds(numbers, ids));
+  if (!list->idsKept || list->idsIndex != index) {
+    posix::PosixPath deviceFolder;
+    PciNumbers numbers;
+    list->idsKept = false;
+    if (!posix::JoinFolderPath(list->folder, list->names.Name(index),
+                               deviceFolder) ||
+        !posix::ReadPciNumbers(deviceFolder, &numbers))
+      return PropertyRead::kFailed;
+    list->idsSize = static_cast<std::uint32_t>(
+        FormatHardwareIds(numbers, list->ids));
+    list->idsIndex = index;
+    list->idsKept = true;
+  }
+  const std::uint32_t needed = list->idsSize;
   if (required) *required = needed;
   if (size < needed) return PropertyRead::kBufferTooSmall;
   if (!buffer) return PropertyRead::kFailed;
-  std::memcpy(buffer, ids, needed);
+  std::memcpy(buffer, list->ids, needed);
   return PropertyRead::kDone;
 }
 

@@ -278,6 +278,55 @@ TEST_F(PciTree, BufferProtocolSizes) {
             PropertyRead::kDone);
 }
 
+// The size request reads the device's files; the request for the bytes
+// that follows is answered with what it read, and a fresh list reads again.
+TEST_F(PciTree, ADeviceIsReadOncePerListForBothRequests) {
+  AddDevice("0000:00:03.0", DeviceFiles{});
+  AddDevice("0000:00:04.0", DeviceFiles{});
+  DeviceList list = OpenPciDeviceList(devices_.c_str(), "PCI");
+  ASSERT_NE(list, nullptr);
+  ScopedDeviceList owner(list);
+  DeviceRecord first, second;
+  ASSERT_TRUE(EnumerateDevice(list, 0, &first));
+  ASSERT_TRUE(EnumerateDevice(list, 1, &second));
+  auto firstId = [&](const DeviceRecord& device, std::uint32_t size) {
+    std::vector<unsigned char> buffer(size, 0);
+    std::uint32_t required = 0;
+    const PropertyRead read = ReadDeviceProperty(
+        list, device, kPropertyHardwareId, buffer.data(), size, &required);
+    return read == PropertyRead::kDone
+               ? std::string(reinterpret_cast<const char*>(buffer.data()))
+               : std::string("(not read)");
+  };
+  std::uint32_t required = 0;
+  ASSERT_EQ(ReadDeviceProperty(list, first, kPropertyHardwareId, nullptr, 0,
+                               &required),
+            PropertyRead::kBufferTooSmall);
+  ASSERT_TRUE(WriteFile(devices_ + "/0000:00:03.0/vendor", "0x8086\n"));
+  ASSERT_TRUE(WriteFile(devices_ + "/0000:00:04.0/vendor", "0x10ec\n"));
+  EXPECT_EQ(firstId(first, required),
+            "PCI\\VEN_1AF4&DEV_1045&SUBSYS_11001AF4&REV_01");
+  // Another device is read from its files, and so is the first one again.
+  EXPECT_EQ(firstId(second, required),
+            "PCI\\VEN_10EC&DEV_1045&SUBSYS_11001AF4&REV_01");
+  EXPECT_EQ(firstId(first, required),
+            "PCI\\VEN_8086&DEV_1045&SUBSYS_11001AF4&REV_01");
+
+  // A device that cannot be read is not answered from an earlier one.
+  ASSERT_EQ(unlink((devices_ + "/0000:00:04.0/vendor").c_str()), 0);
+  EXPECT_EQ(firstId(second, required), "(not read)");
+
+  std::string ids;
+  ASSERT_EQ(unlink((devices_ + "/0000:00:04.0/device").c_str()), 0);
+  ASSERT_TRUE(WriteFile(devices_ + "/0000:00:03.0/device", "0x0001\n"));
+  ASSERT_EQ(rename((devices_ + "/0000:00:04.0").c_str(),
+                   (folder_.Join("gone")).c_str()),
+            0);
+  ASSERT_EQ(ReadOnlyDevice(&ids), PropertyRead::kDone);
+  EXPECT_EQ(ids.substr(0, ids.find('\0')),
+            "PCI\\VEN_8086&DEV_0001&SUBSYS_11001AF4&REV_01");
+}
+
 TEST_F(PciTree, OtherPropertiesFail) {
   AddDevice("0000:00:03.0", DeviceFiles{});
   DeviceList list = OpenPciDeviceList(devices_.c_str(), "PCI");
