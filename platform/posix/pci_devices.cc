@@ -71,14 +71,9 @@ bool CopyPath(const char* source, PosixPath& path) {
   return true;
 }
 
-// Opens name in folder; -1 with errno set when it cannot be.
-int OpenInFolder(const char* folder, const char* name) {
-  PosixPath path;
-  if (!JoinFolderPath(folder, name, path)) {
-    errno = ENAMETOOLONG;
-    return -1;
-  }
-  return open(path, O_RDONLY | O_CLOEXEC);
+// Opens name in the device folder open as folder.
+int OpenInFolder(int folder, const char* name) {
+  return openat(folder, name, O_RDONLY | O_CLOEXEC);
 }
 
 bool ReadNumberFile(int fd, std::uint32_t limit, std::uint32_t* value) {
@@ -98,13 +93,13 @@ bool ReadNumberFile(int fd, std::uint32_t limit, std::uint32_t* value) {
   return ParseDeviceNumber(text, used, limit, value);
 }
 
-bool ReadNumber(const char* folder, const char* name, std::uint32_t limit,
+bool ReadNumber(int folder, const char* name, std::uint32_t limit,
                 std::uint32_t* value) {
   FileDescriptor file(OpenInFolder(folder, name));
   return file.get() >= 0 && ReadNumberFile(file.get(), limit, value);
 }
 
-bool ReadRevision(const char* folder, std::uint32_t* revision) {
+bool ReadRevision(int folder, std::uint32_t* revision) {
   FileDescriptor file(OpenInFolder(folder, "revision"));
   if (file.get() >= 0) return ReadNumberFile(file.get(), kByteLimit, revision);
   if (errno != ENOENT) return false;
@@ -141,16 +136,22 @@ bool ParseDeviceNumber(const char* text, std::size_t length,
 }
 
 bool ReadPciNumbers(const char* deviceFolder, PciNumbers* numbers) {
+  // The folder is looked up once, its files relative to it: each full path
+  // would be looked up again from the root. A folder that may only be
+  // passed through still gives its files, as with full paths.
+  FileDescriptor folder(
+      open(deviceFolder, O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() < 0) return false;
   std::uint32_t vendor, device, subsystemVendor, subsystemDevice, revision,
       classCode;
-  if (!ReadNumber(deviceFolder, "vendor", kWordLimit, &vendor) ||
-      !ReadNumber(deviceFolder, "device", kWordLimit, &device) ||
-      !ReadNumber(deviceFolder, "subsystem_vendor", kWordLimit,
+  if (!ReadNumber(folder.get(), "vendor", kWordLimit, &vendor) ||
+      !ReadNumber(folder.get(), "device", kWordLimit, &device) ||
+      !ReadNumber(folder.get(), "subsystem_vendor", kWordLimit,
                   &subsystemVendor) ||
-      !ReadNumber(deviceFolder, "subsystem_device", kWordLimit,
+      !ReadNumber(folder.get(), "subsystem_device", kWordLimit,
                   &subsystemDevice) ||
-      !ReadRevision(deviceFolder, &revision) ||
-      !ReadNumber(deviceFolder, "class", kClassLimit, &classCode))
+      !ReadRevision(folder.get(), &revision) ||
+      !ReadNumber(folder.get(), "class", kClassLimit, &classCode))
     return false;
   numbers->vendor = static_cast<std::uint16_t>(vendor);
   numbers->device = static_cast<std::uint16_t>(device);
