@@ -252,11 +252,15 @@ void MakeSysfs(const std::string& root, unsigned count) {
 // them, with a class and the hardware IDs as a REG_MULTI_SZ.
 void MakeRegistryFile(const std::string& path, unsigned count) {
   std::string text = "REGEDIT4\r\n";
-  unsigned instance = 0;
   for (const Device& d : MakeDevices(count)) {
     const std::vector<std::string> ids = HardwareIds(d);
+    // The instance is named after the slot, so that a device keeps its key
+    // in every device set it belongs to.
+    std::string instance = "3&2411e6fe&0&";
+    for (char c : d.slot)
+      if (c != ':' && c != '.') instance += c;
     text += "\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\PCI\\" +
-            ids[0].substr(4) + Format("\\3&2411e6fe&0&%04X]\r\n", instance++);
+            ids[0].substr(4) + "\\" + instance + "]\r\n";
     text += "\"ClassGUID\"=\"{4d36e97d-e325-11ce-bfc1-08002be10318}\"\r\n";
     std::string bytes;
     for (const std::string& id : ids) {
