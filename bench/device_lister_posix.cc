@@ -43,7 +43,7 @@ bool FirstIdHoldsPci(const char* device) {
   if (vendor < 0 || id < 0 || subsystemVendor < 0 || subsystemDevice < 0 ||
       revision < 0 || classCode < 0)
     return false;
-  char hardwareId[64];
+  char hardwareId[128];  // room for any long the files could hold
   std::snprintf(hardwareId, sizeof hardwareId,
                 "PCI\\VEN_%04lX&DEV_%04lX&SUBSYS_%04lX%04lX&REV_%02lX", vendor,
                 id, subsystemDevice, subsystemVendor, revision);
