@@ -25,11 +25,12 @@ FolderOnPath FolderBelow(FolderOnPath* parent, const char* path,
 
 // Whether the search may enter the folder. The vendor folder is entered
 // when its identity can be read. Below it only a folder behind a link can
-// be one already on the path (folders cannot be reached twice otherwise),
-// so only then are its identity and those of the folders above it read,
-// each at most once; it is entered when all of them can be read and none
-// equals its own. Any other folder is entered without a query, which spares
-// a costly call per folder of a large tree.
+// be one already on the path (a tree has no other way back up; a Linux bind
+// mount can show a folder twice, but never without end), so only then are
+// its identity and those of the folders above it read, each at most once;
+// it is entered when all of them can be read and none equals its own. Any
+// other folder is entered without a query, which spares a costly call per
+// folder of a large tree (about 0.6 ms each under Wine).
 bool MayEnter(FolderOnPath& folder);
 
 }  // namespace pomvarin
