@@ -28,6 +28,10 @@ windows=$repo/build/windows
 work=$repo/build/bench
 generate=$linux/bench_generate
 results=$work/results
+# A server left by an earlier run would outlive its prefix's removal.
+if [ -d "$work/wineprefix" ]; then
+  WINEPREFIX=$work/wineprefix wineserver --kill 2>/dev/null || true
+fi
 rm -rf "$work"
 mkdir -p "$results" "$work/tree"
 
