@@ -8,7 +8,7 @@
 #include "common/text.h"
 #include "launcher/configuration.h"
 #include "launcher/launcher.h"
-#include "platform/inspect.h"
+#include "platform/check_support.h"
 #include "platform/platform.h"
 #include "setup/search_and_launch.h"
 

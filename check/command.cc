@@ -6,7 +6,7 @@
 #include "check/check.h"
 #include "check/devices.h"
 #include "check/report_format.h"
-#include "platform/inspect.h"
+#include "platform/check_support.h"
 
 namespace pomvarin::check {
 

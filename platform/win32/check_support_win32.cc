@@ -1,7 +1,7 @@
 // PomvarinCheck.exe's view of Pomvarin.ini and its folder, through the same
 // profile reader the launcher uses.
 
-#include "platform/inspect.h"
+#include "platform/check_support.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // pomvarin-check's view of Pomvarin.ini and its folder on Linux, by the same
 // rules as the launcher's reader.
 
-#include "platform/inspect.h"
+#include "platform/check_support.h"
 
 #include <unistd.h>
 
