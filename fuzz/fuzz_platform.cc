@@ -88,6 +88,20 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
          fuzz::LowerAsciiText(a) == fuzz::LowerAsciiText(b);
 }
 
+// The entry of folder named by the path's part after the "\\" at at (names
+// compared without case, as on Windows), or nullptr; at moves past the part.
+const Entry* NextOnPath(int folder, const std::string& path, std::size_t& at) {
+  std::size_t end = path.find('\\', at + 1);
+  if (end == std::string::npos) end = path.size();
+  const std::string name = path.substr(at + 1, end - at - 1);
+  at = end;
+  const std::vector<Entry>& entries = world.folders[folder].entries;
+  auto entry = std::find_if(
+      entries.begin(), entries.end(),
+      [&](const Entry& e) { return EqualIgnoringCase(e.name, name); });
+  return entry == entries.end() ? nullptr : &*entry;
+}
+
 // The folder a path leads to, names compared without case as on Windows;
 // -1 when it leads to no folder.
 int Resolve(const std::string& path) {
@@ -99,17 +113,9 @@ int Resolve(const std::string& path) {
   std::size_t at = root.size();
   while (at < path.size()) {
     if (path[at] != '\\') return -1;
-    std::size_t end = path.find('\\', at + 1);
-    if (end == std::string::npos) end = path.size();
-    const std::string name = path.substr(at + 1, end - at - 1);
-    const std::vector<Entry>& entries = world.folders[folder].entries;
-    auto entry = std::find_if(entries.begin(), entries.end(),
-                              [&](const Entry& e) {
-                                return EqualIgnoringCase(e.name, name);
-                              });
-    if (entry == entries.end() || entry->target < 0) return -1;
+    const Entry* entry = NextOnPath(folder, path, at);
+    if (!entry || entry->target < 0) return -1;
     folder = entry->target;
-    at = end;
   }
   return folder;
 }
@@ -123,18 +129,10 @@ bool BehindLink(const platform::ListingState* listing) {
   int folder = vendor->folder;
   std::size_t at = vendor->path.size();
   while (at < path.size()) {
-    std::size_t end = path.find('\\', at + 1);
-    if (end == std::string::npos) end = path.size();
-    const std::string name = path.substr(at + 1, end - at - 1);
-    const std::vector<Entry>& entries = world.folders[folder].entries;
-    auto entry = std::find_if(entries.begin(), entries.end(),
-                              [&](const Entry& e) {
-                                return EqualIgnoringCase(e.name, name);
-                              });
-    if (entry == entries.end() || entry->target < 0) return false;
+    const Entry* entry = NextOnPath(folder, path, at);
+    if (!entry || entry->target < 0) return false;
     if (entry->attributes & platform::kAttributeLink) return true;
     folder = entry->target;
-    at = end;
   }
   return false;
 }
