@@ -16,6 +16,7 @@ repo=$PWD
 # ---- Tools and programs -----------------------------------------------------
 bash scripts/install-deps.sh
 if ! command -v hyperfine >/dev/null; then
+  apt-get update -q
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends hyperfine
 fi
 cmake --preset linux >/dev/null
