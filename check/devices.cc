@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/text.h"
+#include "devices/device_matcher.h"
 #include "devices/pci_hardware_ids.h"
 #include "platform/platform.h"
 
@@ -16,9 +17,6 @@ namespace {
 const char kListHeader[] =
     "# PCI devices, one per line: hardware IDs, most specific first\n";
 const char kNoIds[] = "-";
-
-// Requests for one property, as the launcher's matcher allows.
-constexpr int kPropertyRequestLimit = 8;
 
 std::vector<std::string> SplitIdList(const unsigned char* data,
                                      std::size_t size) {
@@ -36,23 +34,11 @@ std::vector<std::string> SplitIdList(const unsigned char* data,
 
 std::vector<std::string> ReadHardwareIds(platform::DeviceList list,
                                          const platform::DeviceRecord& device) {
-  platform::ScopedBuffer buffer;
-  std::uint32_t size = 0;
-  std::uint32_t required = 0;
-  platform::PropertyRead result = platform::ReadDeviceProperty(
-      list, device, platform::kPropertyHardwareId, nullptr, 0, &required);
-  for (int requests = 1; result == platform::PropertyRead::kBufferTooSmall &&
-                         required > size && requests < kPropertyRequestLimit;
-       ++requests) {
-    buffer.Reset(platform::AllocateZeroed(required));
-    if (!buffer.get()) return {};
-    size = required;
-    result = platform::ReadDeviceProperty(list, device,
-                                          platform::kPropertyHardwareId,
-                                          buffer.get(), size, &required);
-  }
-  if (result != platform::PropertyRead::kDone || !buffer.get()) return {};
-  return SplitIdList(buffer.get(), size);
+  PropertyBytes bytes;
+  if (!ReadPropertyBytes(list, device, platform::kPropertyHardwareId, bytes) ||
+      bytes.result != platform::PropertyRead::kDone || !bytes.buffer.get())
+    return {};
+  return SplitIdList(bytes.buffer.get(), bytes.size);
 }
 
 // White space as the list form splits IDs at it, so that a line reads the

@@ -43,32 +43,38 @@ bool DeviceMatcher::FindDeviceInClass(const platform::SetupClass* setupClass,
   return false;
 }
 
+bool ReadPropertyBytes(platform::DeviceList list,
+                       const platform::DeviceRecord& device,
+                       std::uint32_t property, PropertyBytes& bytes) {
+  std::uint32_t required = 0;
+  bytes.result = platform::ReadDeviceProperty(list, device, property, nullptr,
+                                              0, &required);
+  // Grow the buffer while the platform asks for more. A property that keeps
+  // growing, or a request for no more than the buffer holds, ends the loop.
+  for (std::uint32_t requests = 1;
+       bytes.result == platform::PropertyRead::kBufferTooSmall &&
+       required > bytes.size && requests < kPropertyRequestLimit;
+       ++requests) {
+    bytes.buffer.Reset(platform::AllocateZeroed(required));
+    if (!bytes.buffer.get()) return false;
+    bytes.size = required;
+    bytes.result = platform::ReadDeviceProperty(
+        list, device, property, bytes.buffer.get(), bytes.size, &required);
+  }
+  return true;
+}
+
 bool DeviceMatcher::PropertyContains(platform::DeviceList list,
                                      platform::DeviceRecord device,
                                      std::uint32_t property,
                                      const char* text) const {
-  platform::ScopedBuffer buffer;
-  std::uint32_t bufferSize = 0;
-  std::uint32_t required = 0;
-  platform::PropertyRead result = platform::ReadDeviceProperty(
-      list, device, property, nullptr, 0, &required);
-  // Grow the buffer while the platform asks for more. A property that keeps
-  // growing, or a request for no more than the buffer holds, ends the loop.
-  for (std::uint32_t requests = 1;
-       result == platform::PropertyRead::kBufferTooSmall &&
-       required > bufferSize && requests < kPropertyRequestLimit;
-       ++requests) {
-    buffer.Reset(platform::AllocateZeroed(required));
-    if (!buffer.get()) return false;
-    bufferSize = required;
-    result = platform::ReadDeviceProperty(list, device, property, buffer.get(),
-                                          bufferSize, &required);
-  }
-  if (!buffer.get()) {
+  PropertyBytes bytes;
+  if (!ReadPropertyBytes(list, device, property, bytes)) return false;
+  if (!bytes.buffer.get()) {
     return FirstStringContains(reinterpret_cast<const unsigned char*>(kFallback),
                                sizeof kFallback, text);
   }
-  return FirstStringContains(buffer.get(), bufferSize, text);
+  return FirstStringContains(bytes.buffer.get(), bytes.size, text);
 }
 
 }  // namespace pomvarin

@@ -8,6 +8,21 @@
 
 namespace pomvarin {
 
+// A device property read into memory of its own.
+struct PropertyBytes {
+  platform::ScopedBuffer buffer;  // nullptr when nothing was allocated
+  std::uint32_t size = 0;         // bytes in buffer
+  platform::PropertyRead result = platform::PropertyRead::kFailed;
+};
+
+// Asks for the property, growing a zero-filled buffer while the platform asks
+// for more: at most 8 requests, and never again for a size already held, so a
+// property that keeps growing cannot hold the run. False when a buffer
+// cannot be allocated; otherwise bytes holds the last request's state.
+bool ReadPropertyBytes(platform::DeviceList list,
+                       const platform::DeviceRecord& device,
+                       std::uint32_t property, PropertyBytes& bytes);
+
 // Stateless: every question lists the devices afresh and keeps nothing.
 class DeviceMatcher {
  public:
