@@ -18,6 +18,8 @@ case $command in
       "$loader" wineboot --init </dev/null >"$WINEPREFIX.log" 2>&1
       wineserver --wait
     fi
+    # A server left by an interrupted run would refuse the new one.
+    wineserver --kill 2>/dev/null || true
     wineserver --persistent </dev/null >>"$WINEPREFIX.log" 2>&1
     # Wine's own services start with the first program and live as long as
     # the server; start them here, away from any test's output.
