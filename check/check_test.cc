@@ -39,7 +39,7 @@ std::vector<std::string> WarnedKeys(const Report& report) {
 
 Report Check(const Devices& devices = kDevices) {
   Report report;
-  EXPECT_EQ(CheckCurrentDirectory(devices, &report), CheckOutcome::kChecked);
+  EXPECT_EQ(CheckCurrentDirectory(devices, DeviceOrigin::kCapture, &report), CheckOutcome::kChecked);
   return report;
 }
 
@@ -191,7 +191,7 @@ TEST(CheckTest, ARootPastTheLimitIsNeverSearched) {
   const Report report = Check();
   EXPECT_EQ(WarnedKeys(report),
             std::vector<std::string>{"VendorInfo1|SetupFileRootDir"});
-  EXPECT_NE(report.warnings.at(0).message.find("past the limit of 259"),
+  EXPECT_NE(report.warnings.at(0).message.find("passes the limit of 259"),
             std::string::npos);
   EXPECT_TRUE(report.entries.at(0).normal.empty());
 }
@@ -218,10 +218,10 @@ TEST(CheckTest, MissingSectionsInARowAreReportedOnce) {
 TEST(CheckTest, NoReadablePomvarinIniIsNoCheck) {
   TempDisc disc;
   Report report;
-  EXPECT_EQ(CheckCurrentDirectory(kDevices, &report),
+  EXPECT_EQ(CheckCurrentDirectory(kDevices, DeviceOrigin::kCapture, &report),
             CheckOutcome::kUnreadableConfiguration);
   disc.MakeFolder("Pomvarin.ini");
-  EXPECT_EQ(CheckCurrentDirectory(kDevices, &report),
+  EXPECT_EQ(CheckCurrentDirectory(kDevices, DeviceOrigin::kCapture, &report),
             CheckOutcome::kUnreadableConfiguration);
   EXPECT_EQ(report.configurationPath, disc.directory() + "\\Pomvarin.ini");
 }
