@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "check/test_disc.h"
+#include "tests/temp_disc.h"
 
 namespace pomvarin::check {
 namespace {

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -91,10 +90,9 @@ TEST_F(LinkGuardTest, IdentitiesAreReadOnlyWhereTheGuardNeedsThem) {
     AddFolderWithSetup(plain, "Sub");
     int elsewhere = AddFolderWithSetup(disc_, "Elsewhere");
     fake::AddLink(plain, "link", elsewhere);
-    std::set<int>& without = fake::Current().foldersWithoutIdentity;
-    if (c.vendorWithoutIdentity) without.insert(drivers_);
-    if (c.plainWithoutIdentity) without.insert(plain);
-    if (c.linkedWithoutIdentity) without.insert(elsewhere);
+    if (c.vendorWithoutIdentity) fake::MakeIdentityUnreadable(drivers_);
+    if (c.plainWithoutIdentity) fake::MakeIdentityUnreadable(plain);
+    if (c.linkedWithoutIdentity) fake::MakeIdentityUnreadable(elsewhere);
     EXPECT_EQ(Search(), c.launched) << c.name;
   }
 }

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/test_support.h"
+#include "tests/posix_temp_files.h"
 #include "tests/profile_cases.h"
 
 namespace pomvarin::platform::posix {
