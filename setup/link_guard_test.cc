@@ -66,6 +66,17 @@ TEST_F(LinkGuardTest, APlainFolderBehindALinkIsCheckedAgainstThePath) {
                           "D:\\Disc\\Drivers\\up\\Other\\setup.exe"}));
 }
 
+// A folder of another volume may carry the file number of one on the path:
+// it is a different folder, and is searched.
+TEST_F(LinkGuardTest, EqualFileNumbersOnTwoVolumesAreTwoFolders) {
+  const int other = fake::AddFolder("E:\\");
+  AddFolderWithSetup(other, "Sub");
+  fake::SetFolderIdentity(other, 8, static_cast<std::uint64_t>(drivers_));
+  fake::AddLink(drivers_, "onE", other);
+  EXPECT_EQ(Search(), std::vector<std::string>{
+                          "D:\\Disc\\Drivers\\onE\\Sub\\setup.exe"});
+}
+
 TEST_F(LinkGuardTest, IdentitiesAreReadOnlyWhereTheGuardNeedsThem) {
   struct Case {
     const char* name;
