@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <set>
 
 #include "common/text.h"
 #include "launcher/configuration.h"
+#include "devices/device_matcher.h"
 #include "launcher/launcher.h"
 #include "platform/check_support.h"
 #include "platform/platform.h"
@@ -16,12 +18,6 @@ namespace pomvarin::check {
 
 namespace {
 
-const char kCountSection[] = "PomvarinInfo";
-const char kCountKey[] = "VendorCount";
-const char kVendorPrefix[] = "VendorInfo";
-const char kEnumerator[] = "PCI";
-const char* const kEntryKeys[] = {"VenName", "VenID", "SetupFileRootDir",
-                                  "SetupFileName", "SilentInstall"};
 // The digits after these field names are no vendor's.
 const char* const kOtherFields[] = {"DEV_", "SUBSYS_", "REV_"};
 
@@ -34,8 +30,8 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // The number n of a section the launcher reads as "VendorInfo" + n, or 0.
 std::int32_t VendorSectionNumber(const std::string& name) {
-  const std::size_t prefix = sizeof kVendorPrefix - 1;
-  if (name.size() <= prefix || !SameName(name.substr(0, prefix), kVendorPrefix))
+  const std::size_t prefix = sizeof kVendorSectionPrefix - 1;
+  if (name.size() <= prefix || !SameName(name.substr(0, prefix), kVendorSectionPrefix))
     return 0;
   const std::string digits = name.substr(prefix);
   if (digits[0] == '0' || digits.size() > 10) return 0;
@@ -76,6 +72,79 @@ class CollectSetupFiles : public SetupFileFound {
   std::vector<SetupFile>* files_;
 };
 
+// What would start below root in either mode.
+void SearchBothModes(const VendorEntry& values, const char* root,
+                     EntryReport& entry) {
+  entry.root = root;
+  CollectSetupFiles normal(&entry.normal);
+  SearchSetup(root, LaunchSpecFor(values, false), normal);
+  CollectSetupFiles silent(&entry.silent);
+  SearchSetup(root, LaunchSpecFor(values, true), silent);
+}
+
+// Whether the launcher can list root at all.
+bool Searchable(const std::string& root) {
+  Text pattern;
+  return ListingPattern(root.c_str(), pattern);
+}
+
+// Records the launcher's own pass as it goes: each entry as read, its case
+// forms, the device that answered first and what its search finds. Nothing
+// is traced and nothing starts.
+class PassRecorder : public VendorPassObserver {
+ public:
+  PassRecorder(const std::set<std::int32_t>& present,
+               std::vector<EntryReport>* entries,
+               std::vector<VendorEntry>* values)
+      : present_(present), entries_(entries), values_(values) {}
+
+  void OnEntry(std::int32_t n, const VendorEntry& values) override {
+    EntryReport entry;
+    entry.number = n;
+    entry.lastNumber = n;
+    Text section;
+    VendorSectionName(n, section);
+    entry.section = section;
+    entry.sectionPresent = present_.count(n) > 0;
+    entry.venName = values.venName;
+    entries_->push_back(entry);
+    values_->push_back(values);
+    caseForms_ = 0;
+  }
+
+  void OnCaseForm(const char* venId) override {
+    (caseForms_++ == 0 ? Current().upperId : Current().lowerId) = venId;
+  }
+
+  void OnDeviceAnswered(platform::DeviceList list,
+                        const platform::DeviceRecord& device) override {
+    if (Current().device.empty()) Current().device = FirstHardwareId(list, device);
+  }
+
+  void OnMatched(const VendorEntry& values, const char* root) override {
+    Current().matched = true;
+    SearchBothModes(values, root, Current());
+  }
+
+  // A missing section reads like every missing one up to the next present.
+  std::int32_t LastEntryAlike(std::int32_t n, std::int32_t count) override {
+    if (!present_.count(n)) {
+      const auto next = present_.upper_bound(n);
+      Current().lastNumber = next == present_.end() ? count
+                                                    : std::min(*next - 1, count);
+    }
+    return Current().lastNumber;
+  }
+
+ private:
+  EntryReport& Current() { return entries_->back(); }
+
+  const std::set<std::int32_t>& present_;
+  std::vector<EntryReport>* entries_;
+  std::vector<VendorEntry>* values_;
+  int caseForms_ = 0;
+};
+
 class Checker {
  public:
   Checker(const Devices& devices, const char* currentDirectory,
@@ -95,10 +164,6 @@ class Checker {
     CheckSections();
     CheckEntries();
     SortWarningsByFileOrder();
-    report_->showsBox = true;
-    for (const EntryReport& entry : report_->entries) {
-      if (entry.matched) report_->showsBox = false;
-    }
   }
 
  private:
@@ -156,7 +221,7 @@ class Checker {
       Warn(kCountSection, kCountKey,
            "is " + std::to_string(count) + " but " + std::to_string(missing) +
                " of VendorInfo1 to VendorInfo" + std::to_string(count) +
-               " are missing (the first is " + kVendorPrefix +
+               " are missing (the first is " + kVendorSectionPrefix +
                std::to_string(firstMissing) +
                "): every value of theirs reads as \"Unknow\"");
     }
@@ -201,71 +266,39 @@ class Checker {
              "is never read: VendorCount is " +
                  std::to_string(report_->vendorCount));
       } else {
-        CheckKeys(section, kEntryKeys, sizeof kEntryKeys / sizeof *kEntryKeys);
+        CheckKeys(section, kVendorKeys, kVendorKeyCount);
       }
     }
   }
 
+  // The launcher's pass, recorded; then, for the entries that matched
+  // nothing, what their search would find, and the warnings of each entry.
   void CheckEntries() {
-    const std::int64_t count = report_->vendorCount;
-    for (std::int64_t n = 1; n <= count;) {
-      std::int64_t last = n;
-      if (!present_.count(static_cast<std::int32_t>(n))) {
-        const auto next = present_.upper_bound(static_cast<std::int32_t>(n));
-        last = next == present_.end() ? count : std::min<std::int64_t>(*next - 1, count);
+    std::vector<VendorEntry> values;
+    PassRecorder recorder(present_, &report_->entries, &values);
+    DeviceMatcher matcher;
+    report_->showsBox = !RunVendorPass(matcher, recorder);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      EntryReport& entry = report_->entries[i];
+      if (!entry.matched) {
+        char root[kRootSize];
+        VendorRoot(currentDirectory_, values[i], root);
+        SearchBothModes(values[i], root, entry);
       }
-      report_->entries.push_back(CheckEntry(static_cast<std::int32_t>(n),
-                                            static_cast<std::int32_t>(last)));
-      n = last + 1;
+      if (entry.sectionPresent) CheckEntryValues(entry, values[i]);
     }
-  }
-
-  EntryReport CheckEntry(std::int32_t n, std::int32_t last) {
-    VendorEntry values;
-    ReadVendorEntry(configurationPath_, n, values);
-    EntryReport entry;
-    entry.number = n;
-    entry.lastNumber = last;
-    Text section;
-    VendorSectionName(n, section);
-    entry.section = section;
-    entry.sectionPresent = present_.count(n) > 0;
-    entry.venName = values.venName;
-
-    Text id;
-    std::strcpy(id, values.venId);
-    const std::size_t idLength = std::strlen(id);
-    UpperCasePass(id, idLength);
-    entry.upperId = id;
-    const Device* device = FindMatchingDevice(devices_, id, kEnumerator);
-    LowerCasePass(id, idLength);
-    entry.lowerId = id;
-    if (!device) device = FindMatchingDevice(devices_, id, kEnumerator);
-    entry.matched = device != nullptr;
-    if (device) entry.device = device->hardwareIds.front();
-
-    char root[kRootSize];
-    VendorRoot(currentDirectory_, values, root);
-    entry.root = root;
-    CollectSetupFiles normal(&entry.normal);
-    SearchSetup(root, values.setupFileName, normal);
-    CollectSetupFiles silent(&entry.silent);
-    SearchSetup(root, values.silentInstall, silent);
-
-    if (entry.sectionPresent) CheckEntryValues(entry, values);
-    return entry;
   }
 
   void CheckEntryValues(const EntryReport& entry, const VendorEntry& values) {
     const platform::ProfileSection* section =
         FindSection(sections_, entry.section);
-    for (const char* key : kEntryKeys) {
+    for (const char* key : kVendorKeys) {
       if (std::strcmp(key, "VenName") != 0 && !HasKey(section, key))
         Warn(entry.section, key, "is missing: it reads as \"Unknow\"");
     }
     if (HasKey(section, "VenID")) CheckVenId(entry);
     if (HasKey(section, "SetupFileRootDir")) CheckRoot(entry, values);
-    if (entry.root.size() < kTextSize) {
+    if (Searchable(entry.root)) {
       if (HasKey(section, "SetupFileName"))
         CheckSpec(entry, "SetupFileName", values.setupFileName, entry.normal);
       if (HasKey(section, "SilentInstall"))
@@ -316,10 +349,11 @@ class Checker {
       Warn(entry.section, "SetupFileRootDir",
            "does not begin with \"\\\": it is glued to the folder's name, "
            "giving " + entry.root);
-    if (entry.root.size() >= kTextSize)
+    if (!Searchable(entry.root))
       Warn(entry.section, "SetupFileRootDir",
            "gives a root of " + std::to_string(entry.root.size()) +
-               " characters, past the limit of 259: it is never searched");
+               " characters: with \"\\*\" added it passes the limit of 259, "
+               "so it is never searched");
   }
 
   void CheckSpec(const EntryReport& entry, const char* key, const char* spec,
@@ -369,7 +403,8 @@ class Checker {
 
 }  // namespace
 
-CheckOutcome CheckCurrentDirectory(const Devices& devices, Report* report) {
+CheckOutcome CheckCurrentDirectory(const Devices& devices, DeviceOrigin origin,
+                                   Report* report) {
   Text currentDirectory;
   Text configurationPath;
   if (!platform::ReadCurrentDirectory(currentDirectory) ||
@@ -378,6 +413,8 @@ CheckOutcome CheckCurrentDirectory(const Devices& devices, Report* report) {
   report->configurationPath = configurationPath;
   if (!platform::CanReadProfile(configurationPath))
     return CheckOutcome::kUnreadableConfiguration;
+  std::optional<ScopedDeviceCapture> capture;
+  if (origin == DeviceOrigin::kCapture) capture.emplace(devices);
   Checker(devices, currentDirectory, configurationPath, report).Run();
   return CheckOutcome::kChecked;
 }

@@ -1,6 +1,6 @@
 // What the launcher would do with the disc in the current directory, found
-// with the launcher's own reading of Pomvarin.ini, its own question per case
-// form and its own walk, and what in Pomvarin.ini looks wrong. Nothing is
+// by running the launcher's own vendor pass with a recorder in place of its
+// starts and trace, and what in Pomvarin.ini looks wrong. Nothing is
 // started and no box is shown.
 #pragma once
 
@@ -55,7 +55,15 @@ enum class CheckOutcome {
   kUnreadableConfiguration,
 };
 
-// Checks the disc in the current directory against devices.
-CheckOutcome CheckCurrentDirectory(const Devices& devices, Report* report);
+// Where the devices of a check come from.
+enum class DeviceOrigin {
+  kPresent,  // the system's: devices were read from it
+  kCapture,  // devices themselves, through the platform's device operations
+};
+
+// Checks the disc in the current directory: the launcher's pass on the
+// devices, and warnings of what would go wrong with them.
+CheckOutcome CheckCurrentDirectory(const Devices& devices, DeviceOrigin origin,
+                                   Report* report);
 
 }  // namespace pomvarin::check

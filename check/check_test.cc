@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "check/test_disc.h"
+#include "tests/temp_disc.h"
 
 namespace pomvarin::check {
 namespace {
@@ -18,6 +18,10 @@ const Devices kDevices{
     {{"PCI\\VEN_8086&DEV_0D57&SUBSYS_00000000&REV_00",
       "PCI\\VEN_8086&DEV_0D57&SUBSYS_00000000"}},
     {{"PCI\\VEN_1AF4&DEV_1041&SUBSYS_11001AF4&REV_01"}},
+    // Another vendor's device built for vendor 8086, and one whose ID holds
+    // its vendor only in the lower pass's form.
+    {{"PCI\\VEN_1B36&DEV_000D&SUBSYS_44448086&REV_01"}},
+    {{"PCI\\Ven_ab12&DEV_0001"}},
 };
 
 // Entry n with all five keys, rooted at \Drivers\<folder>.
@@ -39,7 +43,7 @@ std::vector<std::string> WarnedKeys(const Report& report) {
 
 Report Check(const Devices& devices = kDevices) {
   Report report;
-  EXPECT_EQ(CheckCurrentDirectory(devices, &report), CheckOutcome::kChecked);
+  EXPECT_EQ(CheckCurrentDirectory(devices, DeviceOrigin::kCapture, &report), CheckOutcome::kChecked);
   return report;
 }
 
@@ -74,12 +78,26 @@ TEST(CheckTest, ACleanDiscReportsWhatWouldStartAndWarnsOfNothing) {
   EXPECT_EQ(report.entries[1].normal.size(), 1u);
 }
 
-TEST(CheckTest, NothingMatchedMeansTheBox) {
-  TempDisc disc;
-  disc.Write("Pomvarin.ini",
-             "[PomvarinInfo]\nVendorCount=1\n" + Vendor(1, "VEN_10DE", "N"));
-  disc.Write("Drivers/N/setup.exe");
-  EXPECT_TRUE(Check().showsBox);
+TEST(CheckTest, EitherCasePassMatchesAndNothingMatchedMeansTheBox) {
+  const struct {
+    const char* venId;
+    const char* device;  // the one reported, "" for none
+  } cases[] = {
+      {"VEN_10DE", ""},
+      {"ven_ab12", "PCI\\Ven_ab12&DEV_0001"},  // found by the lower pass only
+  };
+  for (const auto& c : cases) {
+    TempDisc disc;
+    disc.Write("Pomvarin.ini",
+               "[PomvarinInfo]\nVendorCount=1\n" + Vendor(1, c.venId, "N"));
+    disc.Write("Drivers/N/setup.exe");
+    const Report report = Check();
+    const bool matched = c.device[0] != '\0';
+    EXPECT_EQ(report.showsBox, !matched) << c.venId;
+    ASSERT_EQ(report.entries.size(), 1u);
+    EXPECT_EQ(report.entries[0].matched, matched) << c.venId;
+    EXPECT_EQ(report.entries[0].device, c.device) << c.venId;
+  }
 }
 
 struct LintCase {
@@ -155,6 +173,21 @@ INSTANTIATE_TEST_SUITE_P(
                  {"VendorInfo1|VenID"},
                  "\"0D57\" also occurs in the DEV_ digits of "
                  "PCI\\VEN_8086&DEV_0D57"},
+        LintCase{"VenIdInTheSubsystemDigitsOfAnotherVendor",
+                 kCount1 + Vendor(1, "8086", "A"),
+                 {"VendorInfo1|VenID"},
+                 "\"8086\" also occurs in the SUBSYS_ digits of "
+                 "PCI\\VEN_1B36&DEV_000D&SUBSYS_44448086&REV_01: a device of "
+                 "another vendor can match (write VEN_8086 to test the vendor "
+                 "only)"},
+        LintCase{"WarningsInTheOrderOfTheFileCountFirst",
+                 "[VendorInfo2]\nVenID=VEN_8086\n" +
+                     Vendor(1, "VEN_8086", "A", "Extra=1\n") +
+                     "[PomvarinInfo]\nVendorCount=2x\n",
+                 {"PomvarinInfo|VendorCount", "VendorInfo2|SetupFileRootDir",
+                  "VendorInfo2|SetupFileName", "VendorInfo2|SilentInstall",
+                  "VendorInfo1|Extra"},
+                 "\"2x\" reads as 2"},
         LintCase{"RootWithoutTheLeadingBackslash",
                  kCount1 + "[VendorInfo1]\nVenID=VEN_8086\nSetupFileRootDir="
                            "Drivers\\A\nSetupFileName=setup.exe\n"
@@ -184,16 +217,30 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
-TEST(CheckTest, ARootPastTheLimitIsNeverSearched) {
-  TempDisc disc;
-  const std::string longName(259 - disc.directory().size(), 'd');
-  disc.Write("Pomvarin.ini", kCount1 + Vendor(1, "VEN_8086", longName));
-  const Report report = Check();
-  EXPECT_EQ(WarnedKeys(report),
-            std::vector<std::string>{"VendorInfo1|SetupFileRootDir"});
-  EXPECT_NE(report.warnings.at(0).message.find("past the limit of 259"),
-            std::string::npos);
-  EXPECT_TRUE(report.entries.at(0).normal.empty());
+// The launcher lists root + "\*": a root of 257 characters is searched, one
+// of 258 or more never is, and the check says so.
+TEST(CheckTest, ARootWhosePatternPassesTheLimitIsNeverSearched) {
+  for (const std::size_t length : {257u, 258u, 259u, 260u}) {
+    TempDisc disc;
+    const std::string name(length - disc.directory().size() - 1, 'd');
+    disc.Write(name + "/x");
+    disc.Write("Pomvarin.ini",
+               kCount1 + "[VendorInfo1]\nVenID=VEN_8086\nSetupFileRootDir=\\" +
+                   name + "\nSetupFileName=x\nSilentInstall=x\n");
+    const Report report = Check();
+    ASSERT_EQ(report.entries.at(0).root.size(), length);
+    if (length == 257u) {
+      EXPECT_TRUE(report.warnings.empty()) << report.warnings.at(0).message;
+      EXPECT_EQ(report.entries[0].normal.size(), 1u);
+      continue;
+    }
+    EXPECT_EQ(WarnedKeys(report),
+              std::vector<std::string>{"VendorInfo1|SetupFileRootDir"})
+        << length;
+    EXPECT_NE(report.warnings.at(0).message.find("passes the limit of 259"),
+              std::string::npos);
+    EXPECT_TRUE(report.entries[0].normal.empty()) << length;
+  }
 }
 
 TEST(CheckTest, MissingSectionsInARowAreReportedOnce) {
@@ -218,10 +265,10 @@ TEST(CheckTest, MissingSectionsInARowAreReportedOnce) {
 TEST(CheckTest, NoReadablePomvarinIniIsNoCheck) {
   TempDisc disc;
   Report report;
-  EXPECT_EQ(CheckCurrentDirectory(kDevices, &report),
+  EXPECT_EQ(CheckCurrentDirectory(kDevices, DeviceOrigin::kCapture, &report),
             CheckOutcome::kUnreadableConfiguration);
   disc.MakeFolder("Pomvarin.ini");
-  EXPECT_EQ(CheckCurrentDirectory(kDevices, &report),
+  EXPECT_EQ(CheckCurrentDirectory(kDevices, DeviceOrigin::kCapture, &report),
             CheckOutcome::kUnreadableConfiguration);
   EXPECT_EQ(report.configurationPath, disc.directory() + "\\Pomvarin.ini");
 }

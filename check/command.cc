@@ -6,6 +6,7 @@
 #include "check/check.h"
 #include "check/devices.h"
 #include "check/report_format.h"
+#include "devices/device_matcher.h"
 #include "platform/check_support.h"
 
 namespace pomvarin::check {
@@ -72,7 +73,7 @@ bool ReadDevices(const Options& options, Devices* devices,
                  std::string* error) {
   if (options.capture.empty()) {
     if (ReadPresentDevices(devices)) return true;
-    *error = "Device information is unavailable";
+    *error = kDevicesUnavailable;
     return false;
   }
   std::ifstream file(options.capture, std::ios::binary);
@@ -130,7 +131,9 @@ CommandResult RunCommand(const std::string& program,
       !platform::ChangeDirectory(options.folder.c_str()))
     return Fail(program, "cannot enter the folder " + options.folder);
   Report report;
-  switch (CheckCurrentDirectory(devices, &report)) {
+  const DeviceOrigin origin = options.capture.empty() ? DeviceOrigin::kPresent
+                                                      : DeviceOrigin::kCapture;
+  switch (CheckCurrentDirectory(devices, origin, &report)) {
     case CheckOutcome::kNoCurrentDirectory:
       return Fail(program,
                   "the folder's path cannot be read or is longer than the "

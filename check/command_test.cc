@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "check/devices.h"
-#include "check/test_disc.h"
+#include "tests/temp_disc.h"
 
 namespace pomvarin::check {
 namespace {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/check_support.h"
+
 namespace pomvarin::check {
 
 struct Device {
@@ -29,9 +31,35 @@ bool ParseDeviceCapture(const std::string& text, Devices* devices,
 // hardware IDs separated by blanks, "-" for a device without any.
 std::string FormatDeviceList(const Devices& devices);
 
-// The first device whose first hardware ID holds both texts, as the
-// launcher's question asks; nullptr when there is none.
-const Device* FindMatchingDevice(const Devices& devices, const char* text1,
-                                 const char* text2);
+// The first hardware ID of a device of an open list, as the platform gives
+// it; empty when it cannot be read.
+std::string FirstHardwareId(platform::DeviceList list,
+                            const platform::DeviceRecord& device);
+
+// While it lives, the platform's device operations list these devices, in
+// their order, instead of the present ones: the launcher's own question then
+// runs on a capture. A device without hardware IDs is one whose property
+// cannot be read.
+class ScopedDeviceCapture : public platform::DeviceSource {
+ public:
+  explicit ScopedDeviceCapture(const Devices& devices);
+  ~ScopedDeviceCapture();
+  ScopedDeviceCapture(const ScopedDeviceCapture&) = delete;
+  ScopedDeviceCapture& operator=(const ScopedDeviceCapture&) = delete;
+
+  platform::DeviceList Open(const platform::SetupClass* setupClass,
+                            const char* enumerator) override;
+  bool Enumerate(platform::DeviceList list, std::uint32_t index,
+                 platform::DeviceRecord* device) override;
+  platform::PropertyRead ReadProperty(platform::DeviceList list,
+                                      const platform::DeviceRecord& device,
+                                      std::uint32_t property,
+                                      unsigned char* buffer, std::uint32_t size,
+                                      std::uint32_t* required) override;
+  void Close(platform::DeviceList list) override;
+
+ private:
+  const Devices& devices_;
+};
 
 }  // namespace pomvarin::check

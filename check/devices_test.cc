@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "devices/device_matcher.h"
+
 namespace pomvarin::check {
 namespace {
 
@@ -128,7 +130,17 @@ TEST(CommittedCapturesTest, LspciAndListCapturesOfOneMachineAgree) {
   EXPECT_EQ(IdsOf(fromLspci), IdsOf(fromList));
 }
 
-TEST(FindMatchingDeviceTest, AsksTheLaunchersQuestionOfTheFirstIdOnly) {
+// The device that answered, by its first hardware ID.
+class Answer : public DeviceAnswered {
+ public:
+  void OnDeviceAnswered(platform::DeviceList list,
+                        const platform::DeviceRecord& device) override {
+    id = FirstHardwareId(list, device);
+  }
+  std::string id;
+};
+
+TEST(DeviceCaptureTest, TheLaunchersQuestionRunsOnTheCapture) {
   const Devices devices{
       {{}},  // unreadable: never matches, not even "Unknow"
       {{"HDAUDIO\\VEN_1AF4&DEV_0001"}},  // holds no "PCI"
@@ -145,9 +157,16 @@ TEST(FindMatchingDeviceTest, AsksTheLaunchersQuestionOfTheFirstIdOnly) {
       {"", 2},          // the empty text occurs everywhere
       {"Unknow", -1},
   };
+  const ScopedDeviceCapture capture(devices);
+  const DeviceMatcher matcher;
   for (const auto& c : cases) {
-    const Device* found = FindMatchingDevice(devices, c.text, "PCI");
-    EXPECT_EQ(found ? found - devices.data() : -1, c.device) << c.text;
+    Answer answer;
+    const bool found = matcher.FindDevice("PCI", platform::kPropertyHardwareId,
+                                          c.text, platform::kPropertyHardwareId,
+                                          "PCI", &answer);
+    EXPECT_EQ(found, c.device >= 0) << c.text;
+    EXPECT_EQ(answer.id, c.device >= 0 ? devices[c.device].hardwareIds[0] : "")
+        << c.text;
   }
 }
 

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
+#include "launcher/launcher.h"
+
 namespace pomvarin::check {
 
 namespace {
-
-const char kBoxText[] = "No Matched Device Driver!";
 
 // The length of the UTF-8 sequence at text[at], or 0 when there is none.
 std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
@@ -91,7 +91,7 @@ std::string Summary(const Report& report) {
                         std::to_string(totals.silentStarts) +
                         " with /s) and show ";
   summary += report.showsBox
-                 ? std::string("the warning box \"") + kBoxText + "\"."
+                 ? std::string("the warning box \"") + kWarningText + "\"."
                  : std::string("no warning box.");
   return summary;
 }
@@ -178,7 +178,7 @@ std::string FormatJson(const Report& report, const DeviceSource& devices) {
     json += ", \"sectionPresent\": " +
             std::string(entry.sectionPresent ? "true" : "false");
     json += ", \"lastSection\": " +
-            JsonString("VendorInfo" + std::to_string(entry.lastNumber));
+            JsonString(kVendorSectionPrefix + std::to_string(entry.lastNumber));
     json += ", \"venName\": " + JsonString(entry.venName);
     json += ", \"venId\": [" + JsonString(entry.upperId) + ", " +
             JsonString(entry.lowerId) + "]";

@@ -6,7 +6,6 @@ namespace pomvarin {
 
 namespace {
 
-const char kUnavailable[] = "Device information is unavailable";
 const char kFallback[] = "Unknown";
 
 // Requests for one property, the first included; a real property needs two.
@@ -16,9 +15,10 @@ constexpr std::uint32_t kPropertyRequestLimit = 8;
 
 bool DeviceMatcher::FindDevice(const char* enumerator, std::uint32_t property1,
                                const char* text1, std::uint32_t property2,
-                               const char* text2) const {
+                               const char* text2,
+                               DeviceAnswered* answered) const {
   return FindDeviceInClass(nullptr, enumerator, property1, text1, property2,
-                           text2);
+                           text2, answered);
 }
 
 bool DeviceMatcher::FindDeviceInClass(const platform::SetupClass* setupClass,
@@ -26,10 +26,11 @@ bool DeviceMatcher::FindDeviceInClass(const platform::SetupClass* setupClass,
                                       std::uint32_t property1,
                                       const char* text1,
                                       std::uint32_t property2,
-                                      const char* text2) const {
+                                      const char* text2,
+                                      DeviceAnswered* answered) const {
   platform::DeviceList list = platform::OpenDeviceList(setupClass, enumerator);
   if (!list) {
-    platform::Trace(kUnavailable);
+    platform::Trace(kDevicesUnavailable);
     return false;
   }
   platform::ScopedDeviceList owner(list);
@@ -37,8 +38,10 @@ bool DeviceMatcher::FindDeviceInClass(const platform::SetupClass* setupClass,
   for (std::uint32_t index = 0; platform::EnumerateDevice(list, index, &device);
        ++index) {
     if (PropertyContains(list, device, property1, text1) &&
-        PropertyContains(list, device, property2, text2))
+        PropertyContains(list, device, property2, text2)) {
+      if (answered) answered->OnDeviceAnswered(list, device);
       return true;
+    }
   }
   return false;
 }

@@ -1,4 +1,7 @@
-// The whole run, pomvarin::WinMain, on the fuzz platform.
+// The whole run, pomvarin::WinMain, on the in-memory platform of the unit
+// tests (tests/fake_platform.h), whose rules hold every platform call. Its
+// Pomvarin.ini is read by the real Linux reader (profile_reader.cc) from an
+// in-memory file, so fuzzed text meets the rules the product reads by.
 //
 // Input: five pieces separated by NUL bytes (the last holds the rest):
 //   1. the command line without the program's name;
@@ -31,13 +34,61 @@
 #include <string>
 #include <vector>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "fuzz/fuzz_input.h"
-#include "fuzz/fuzz_platform.h"
 #include "launcher/launcher.h"
+#include "platform/posix/posix_common.h"
 #include "platform/posix/profile_reader.h"
+#include "tests/fake_platform.h"
+
+namespace pomvarin {
+
+namespace {
+
+// The in-memory file that holds the configuration text; made once.
+int configurationFile = -1;
+
+void WriteConfiguration(const std::string& text) {
+  if (configurationFile < 0)
+    configurationFile = memfd_create("Pomvarin.ini", MFD_CLOEXEC);
+  fuzz::Require(configurationFile >= 0, "an in-memory file can be made");
+  fuzz::Require(ftruncate(configurationFile, 0) == 0,
+                "the in-memory file empties");
+  std::size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t got = pwrite(configurationFile, text.data() + written,
+                               text.size() - written,
+                               static_cast<off_t>(written));
+    fuzz::Require(got > 0, "the in-memory file takes the configuration");
+    written += static_cast<std::size_t>(got);
+  }
+}
+
+}  // namespace
+
+// The configuration path, the only one the reader is asked for, is the
+// in-memory file.
+bool platform::posix::ToPosixPath(const char* path, PosixPath& posixPath) {
+  const std::string& directory = fake::Current().currentDirectory;
+  fuzz::Require(std::strlen(path) <= kTextSize - 1,
+                "the configuration path fits in 259 characters");
+  fuzz::Require(path == directory + "\\Pomvarin.ini",
+                "the configuration is read from the current directory");
+  std::snprintf(posixPath, sizeof posixPath, "/proc/self/fd/%d",
+                configurationFile);
+  return true;
+}
+
+}  // namespace pomvarin
 
 namespace pomvarin::fuzz {
 namespace {
+
+using fake::Device;
+using fake::Launch;
+using fake::PropertyBehaviour;
 
 constexpr std::size_t kMostDevices = 8;
 constexpr std::size_t kMostIds = 4;
@@ -72,7 +123,7 @@ PropertyBehaviour BehaviourOf(char c) {
 // then can a vendor match.
 bool AddDevices(const std::string& text) {
   if (!text.empty() && text[0] == '#') {
-    SetDeviceListAvailable(false);
+    fake::Current().deviceListAvailable = false;
     return false;
   }
   bool canMatch = false;
@@ -89,17 +140,16 @@ bool AddDevices(const std::string& text) {
         device.behaviour == PropertyBehaviour::kWritesThenFails;
     if (readable && device.hardwareIds[0].find("PCI") != std::string::npos)
       canMatch = true;
-    AddDevice(device);
+    fake::Current().devices.push_back(device);
   }
   return canMatch;
 }
 
 int ChooseFolder(char c) {
-  return static_cast<unsigned char>(c - '0') % FolderCount();
+  return static_cast<unsigned char>(c - '0') % fake::FolderCount();
 }
 
 void AddTree(const std::string& text) {
-  std::vector<int> parentOf = {-1};
   std::vector<std::string> lines = Split(text, '\n');
   if (lines.size() > kMostEntries) lines.resize(kMostEntries);
   for (const std::string& line : lines) {
@@ -108,12 +158,12 @@ void AddTree(const std::string& text) {
     const char kind = line[1];
     std::string name = line.substr(2);
     if (kind == '.') {
-      AddDotEntries(parent, parentOf[parent]);
+      fake::AddDotEntries(parent);
       continue;
     }
     if (kind == 'l') {
       if (name.size() < 2) continue;
-      AddLink(parent, name.substr(1), ChooseFolder(name[0]));
+      fake::AddLink(parent, name.substr(1), ChooseFolder(name[0]));
       continue;
     }
     if (name.empty()) continue;
@@ -124,18 +174,18 @@ void AddTree(const std::string& text) {
         const std::uint32_t attributes =
             platform::kAttributeDirectory |
             (kind == 'h' ? platform::kAttributeHidden : 0);
-        AddFolder(parent, name, attributes, kind != 'u');
-        parentOf.push_back(parent);
+        const int folder = fake::AddSubfolder(parent, name, attributes);
+        if (kind == 'u') fake::MakeIdentityUnreadable(folder);
         break;
       }
       case 'f':
-        AddFile(parent, name, 0);
+        fake::AddFile(parent, name, 0);
         break;
       case 's':
-        AddFile(parent, name, platform::kAttributeHidden);
+        fake::AddFile(parent, name, platform::kAttributeHidden);
         break;
       default:
-        AddFile(parent, name, static_cast<unsigned char>(kind));
+        fake::AddFile(parent, name, static_cast<unsigned char>(kind));
         break;
     }
   }
@@ -166,15 +216,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const std::int32_t configuredCount = ConfiguredVendorCount(configuration);
   if (configuredCount > kMostVendors) return 0;
 
-  Reset(currentDirectory, configuration);
+  fake::Reset();
+  fake::Current().currentDirectory = currentDirectory;
+  fake::AddFolder(currentDirectory);
+  WriteConfiguration(configuration);
   const bool canMatch = AddDevices(pieces[2]);
   AddTree(pieces[3]);
 
   auto argumentText = ExactString(arguments);
-  Require(WinMain(argumentText.get()) == 0, "WinMain returns 0");
-  CheckAllReleased();
+  WinMain(argumentText.get());
+  fake::CheckAllReleased();
 
-  const Record& run = Result();
+  const fake::State& run = fake::Current();
   Require(!run.trace.empty() && run.trace[0] == arguments.c_str(),
           "the first trace line is the command line");
 
@@ -188,11 +241,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
 
   Require(run.launches.size() <= static_cast<std::size_t>(run.listingsOpened),
           "no more starts than listed folders");
-  Require(run.warnings <= 1, "the warning appears at most once");
+  Require(run.warnings.size() <= 1, "the warning appears at most once");
   if (!run.launches.empty())
-    Require(run.warnings == 0, "no warning after a start");
+    Require(run.warnings.empty(), "no warning after a start");
   if (!canMatch || vendors == 0)
-    Require(run.warnings == 1 && run.launches.empty(),
+    Require(run.warnings.size() == 1 && run.launches.empty(),
             "the warning appears when nothing can match");
 
   const bool silent = std::strstr(arguments.c_str(), "/s") ||

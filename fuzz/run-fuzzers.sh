@@ -6,7 +6,7 @@
 # BUILD_DIR is the "fuzz" preset's build folder (default build/fuzz). The
 # copies, the corpus growth and any crash input stay in a temporary folder,
 # never in the repository; a crash input is printed in hex. Prints the
-# executions of every target; fails when any target fails.
+# executions of every target; fails when any target fails or runs no input.
 set -uo pipefail
 
 if [[ $# -lt 1 || $# -gt 2 || ! $1 =~ ^[0-9]+$ || $1 -eq 0 ]]; then
@@ -47,6 +47,11 @@ for target in "${targets[@]}"; do
   echo "$target: ${executions:-?} executions, corpus $corpusFiles files, exit $status"
 
   mapfile -t crashes < <(find "$artifacts" -type f | sort)
+  # A target that ran no input tested nothing: that is a failure too.
+  if [[ ! ${executions:-0} =~ ^[0-9]+$ || ${executions:-0} -eq 0 ]]; then
+    echo "$target: no executions" >&2
+    status=1
+  fi
   if [[ $status -ne 0 || ${#crashes[@]} -ne 0 ]]; then
     failed+=("$target")
     tail -n 60 "$log"

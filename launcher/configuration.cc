@@ -28,9 +28,13 @@ void VendorRoot(const char* currentDirectory, const VendorEntry& entry,
   std::strcat(root, entry.setupFileRootDir);
 }
 
+const char* LaunchSpecFor(const VendorEntry& entry, bool silent) {
+  return silent ? entry.silentInstall : entry.setupFileName;
+}
+
 std::int32_t ReadVendorCount(const char* configurationPath) {
   Text countText;
-  platform::ReadProfileString("PomvarinInfo", "VendorCount", kProfileFallback,
+  platform::ReadProfileString(kCountSection, kCountKey, kProfileFallback,
                               countText, configurationPath);
   return ParseVendorCount(countText);
 }
@@ -39,16 +43,15 @@ void ReadVendorEntry(const char* configurationPath, std::int32_t n,
                      VendorEntry& entry) {
   Text section;
   VendorSectionName(n, section);
-  platform::ReadProfileString(section, "VenName", kProfileFallback,
-                              entry.venName, configurationPath);
-  platform::ReadProfileString(section, "VenID", kProfileFallback, entry.venId,
-                              configurationPath);
-  platform::ReadProfileString(section, "SetupFileRootDir", kProfileFallback,
-                              entry.setupFileRootDir, configurationPath);
-  platform::ReadProfileString(section, "SetupFileName", kProfileFallback,
-                              entry.setupFileName, configurationPath);
-  platform::ReadProfileString(section, "SilentInstall", kProfileFallback,
-                              entry.silentInstall, configurationPath);
+  // In the order of kVendorKeys.
+  Text* const values[] = {&entry.venName, &entry.venId,
+                          &entry.setupFileRootDir, &entry.setupFileName,
+                          &entry.silentInstall};
+  static_assert(sizeof values / sizeof *values == kVendorKeyCount,
+                "one value per key");
+  for (std::size_t i = 0; i < kVendorKeyCount; ++i)
+    platform::ReadProfileString(section, kVendorKeys[i], kProfileFallback,
+                                *values[i], configurationPath);
 }
 
 std::int32_t ParseVendorCount(const char* text) {
@@ -80,7 +83,7 @@ void VendorSectionName(std::int32_t n, Text& section) {
     digits[length++] = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value != 0);
-  std::strcpy(section, "VendorInfo");
+  std::strcpy(section, kVendorSectionPrefix);
   std::size_t at = std::strlen(section);
   while (length > 0) section[at++] = digits[--length];
   section[at] = '\0';

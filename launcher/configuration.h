@@ -10,7 +10,18 @@
 namespace pomvarin {
 
 // The value every key reads as when the file, section or key is absent.
+// "Unknow", six letters, is the system's own text: discs in the field are
+// written against it, so it is not to be corrected to "Unknown".
 constexpr char kProfileFallback[] = "Unknow";
+
+// The names the launcher reads Pomvarin.ini by.
+constexpr char kCountSection[] = "PomvarinInfo";
+constexpr char kCountKey[] = "VendorCount";
+constexpr char kVendorSectionPrefix[] = "VendorInfo";
+// The keys of a vendor section, in the order they are read.
+constexpr const char* kVendorKeys[] = {"VenName", "VenID", "SetupFileRootDir",
+                                       "SetupFileName", "SilentInstall"};
+constexpr std::size_t kVendorKeyCount = sizeof kVendorKeys / sizeof *kVendorKeys;
 
 // The five values of one "VendorInfo" section.
 struct VendorEntry {
@@ -33,6 +44,9 @@ constexpr std::size_t kRootSize = 2 * kTextSize;
 // SetupFileRootDir, joined unchanged.
 void VendorRoot(const char* currentDirectory, const VendorEntry& entry,
                 char (&root)[kRootSize]);
+
+// The LaunchSpec the mode starts: SilentInstall with /s, else SetupFileName.
+const char* LaunchSpecFor(const VendorEntry& entry, bool silent);
 
 // "VendorCount" of section "PomvarinInfo", converted by ParseVendorCount.
 std::int32_t ReadVendorCount(const char* configurationPath);

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "devices/device_matcher.h"
-#include "launcher/configuration.h"
 #include "setup/search_and_launch.h"
 
 namespace pomvarin {
@@ -11,12 +9,12 @@ namespace pomvarin {
 namespace {
 
 const char kEnumerator[] = "PCI";
-const char kWarningText[] = "No Matched Device Driver!";
-const char kWarningCaption[] = "Warning";
 
-bool AskForVendor(const DeviceMatcher& matcher, const char* venId) {
+bool AskForVendor(const DeviceMatcher& matcher, const char* venId,
+                  VendorPassObserver& observer) {
   return matcher.FindDevice(kEnumerator, platform::kPropertyHardwareId, venId,
-                            platform::kPropertyHardwareId, kEnumerator);
+                            platform::kPropertyHardwareId, kEnumerator,
+                            &observer);
 }
 
 // Both case forms of the VenID are always asked for. Returns whether the
@@ -24,28 +22,48 @@ bool AskForVendor(const DeviceMatcher& matcher, const char* venId) {
 bool HandleVendorEntry(const DeviceMatcher& matcher,
                        const char* currentDirectory,
                        const char* configurationPath, std::int32_t n,
-                       bool silent) {
+                       VendorPassObserver& observer) {
   VendorEntry entry;
   ReadVendorEntry(configurationPath, n, entry);
-  const std::size_t idLength = std::strlen(entry.venId);
+  observer.OnEntry(n, entry);
+  Text venId;
+  std::strcpy(venId, entry.venId);
+  const std::size_t idLength = std::strlen(venId);
 
-  UpperCasePass(entry.venId, idLength);
-  platform::Trace(entry.venId);
-  const bool upperHit = AskForVendor(matcher, entry.venId);
+  UpperCasePass(venId, idLength);
+  observer.OnCaseForm(venId);
+  const bool upperHit = AskForVendor(matcher, venId, observer);
 
-  LowerCasePass(entry.venId, idLength);
-  platform::Trace(entry.venId);
-  const bool lowerHit = AskForVendor(matcher, entry.venId);
+  LowerCasePass(venId, idLength);
+  observer.OnCaseForm(venId);
+  const bool lowerHit = AskForVendor(matcher, venId, observer);
 
   if (!upperHit && !lowerHit) return false;
 
   char root[kRootSize];
   VendorRoot(currentDirectory, entry, root);
-  SearchAndLaunch(root, silent ? entry.silentInstall : entry.setupFileName,
-                  silent);
-  platform::Trace(root);
+  observer.OnMatched(entry, root);
   return true;
 }
+
+// The launcher's own watch of the pass: it traces, and starts each matched
+// entry's setup.
+class Launcher : public VendorPassObserver {
+ public:
+  explicit Launcher(bool silent) : silent_(silent) {}
+
+  void OnEntry(std::int32_t, const VendorEntry&) override {}
+  void OnCaseForm(const char* venId) override { platform::Trace(venId); }
+  void OnDeviceAnswered(platform::DeviceList,
+                        const platform::DeviceRecord&) override {}
+  void OnMatched(const VendorEntry& entry, const char* root) override {
+    SearchAndLaunch(root, LaunchSpecFor(entry, silent_), silent_);
+    platform::Trace(root);
+  }
+
+ private:
+  bool silent_;
+};
 
 }  // namespace
 
@@ -66,10 +84,7 @@ void LowerCasePass(char* id, std::size_t length) {
   }
 }
 
-int WinMain(const char* arguments) {
-  const bool silent = HasSilentSwitch(arguments);
-  DeviceMatcher matcher;
-
+bool RunVendorPass(const DeviceMatcher& matcher, VendorPassObserver& observer) {
   // Without a usable current directory there is no configuration file to
   // read: the run counts no vendor entries.
   Text currentDirectory;
@@ -84,12 +99,20 @@ int WinMain(const char* arguments) {
     std::int32_t n = 1;
     do {
       if (HandleVendorEntry(matcher, currentDirectory, configurationPath, n,
-                            silent))
+                            observer))
         matched = true;
+      n = observer.LastEntryAlike(n, vendorCount);
     } while (NextVendorNumber(n, vendorCount));
   }
+  return matched;
+}
 
-  if (!matched) platform::ShowWarning(kWarningText, kWarningCaption);
+int WinMain(const char* arguments) {
+  const bool silent = HasSilentSwitch(arguments);
+  DeviceMatcher matcher;
+  Launcher launcher(silent);
+  if (!RunVendorPass(matcher, launcher))
+    platform::ShowWarning(kWarningText, kWarningCaption);
   return 0;
 }
 

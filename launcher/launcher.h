@@ -2,8 +2,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+
+#include "devices/device_matcher.h"
+#include "launcher/configuration.h"
 
 namespace pomvarin {
+
+// The warning box of a run in which no vendor entry matched.
+constexpr char kWarningText[] = "No Matched Device Driver!";
+constexpr char kWarningCaption[] = "Warning";
 
 // The run: reads Pomvarin.ini from the current directory, starts the setup
 // of every vendor whose ID a present PCI device carries, and shows the
@@ -18,5 +26,34 @@ bool HasSilentSwitch(const char* arguments);
 // upper case; then every ASCII letter but the first to lower case.
 void UpperCasePass(char* id, std::size_t length);
 void LowerCasePass(char* id, std::size_t length);
+
+// Whoever watches the vendor pass: the launcher, which traces and starts,
+// or pomvarin-check, which records. Each call comes at the moment its event
+// happens in the pass, so the launcher's platform calls and trace lines
+// keep their order.
+class VendorPassObserver : public DeviceAnswered {
+ public:
+  // The five values of entry n, just read.
+  virtual void OnEntry(std::int32_t n, const VendorEntry& entry) = 0;
+  // The VenID after a case pass, just before its question is put.
+  virtual void OnCaseForm(const char* venId) = 0;
+  // The entry matched: its setup is to be searched for below root.
+  virtual void OnMatched(const VendorEntry& entry, const char* root) = 0;
+  // The last entry number from n on that reads exactly like n (n itself for
+  // the launcher): the pass goes on after it. pomvarin-check jumps over a
+  // run of missing sections this way, which all read as "Unknow".
+  virtual std::int32_t LastEntryAlike(std::int32_t n, std::int32_t count) {
+    (void)count;
+    return n;
+  }
+
+ protected:
+  ~VendorPassObserver() = default;
+};
+
+// Reads Pomvarin.ini in the current directory and puts both case forms of
+// every entry's VenID to the matcher, telling the observer as it goes.
+// Returns whether any entry matched.
+bool RunVendorPass(const DeviceMatcher& matcher, VendorPassObserver& observer);
 
 }  // namespace pomvarin

@@ -3,8 +3,11 @@
 // folder it checks. platform/win32 and platform/posix implement it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace pomvarin::platform {
 
@@ -24,6 +27,30 @@ bool CanReadProfile(const char* path);
 // The sections of the initialisation file at path in file order, repeats
 // included. Comments and lines without "=" hold no key.
 std::vector<ProfileSection> ListProfileSections(const char* path);
+
+// Devices that stand in for the present ones: pomvarin-check's captures of
+// another machine's devices.
+class DeviceSource {
+ public:
+  virtual DeviceList Open(const SetupClass* setupClass,
+                          const char* enumerator) = 0;
+  virtual bool Enumerate(DeviceList list, std::uint32_t index,
+                         DeviceRecord* device) = 0;
+  virtual PropertyRead ReadProperty(DeviceList list, const DeviceRecord& device,
+                                    std::uint32_t property,
+                                    unsigned char* buffer, std::uint32_t size,
+                                    std::uint32_t* required) = 0;
+  virtual void Close(DeviceList list) = 0;
+
+ protected:
+  ~DeviceSource() = default;
+};
+
+// While a source is set, OpenDeviceList, EnumerateDevice,
+// ReadDeviceProperty and CloseDeviceList ask it instead of the system, so
+// the launcher's own device question runs on its devices. nullptr gives the
+// system's devices back.
+void SetDeviceSource(DeviceSource* source);
 
 // Makes path the process's current directory; false when it cannot be.
 bool ChangeDirectory(const char* path);

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +66,17 @@ TEST_F(LinkGuardTest, APlainFolderBehindALinkIsCheckedAgainstThePath) {
                           "D:\\Disc\\Drivers\\up\\Other\\setup.exe"}));
 }
 
+// A folder of another volume may carry the file number of one on the path:
+// it is a different folder, and is searched.
+TEST_F(LinkGuardTest, EqualFileNumbersOnTwoVolumesAreTwoFolders) {
+  const int other = fake::AddFolder("E:\\");
+  AddFolderWithSetup(other, "Sub");
+  fake::SetFolderIdentity(other, 8, static_cast<std::uint64_t>(drivers_));
+  fake::AddLink(drivers_, "onE", other);
+  EXPECT_EQ(Search(), std::vector<std::string>{
+                          "D:\\Disc\\Drivers\\onE\\Sub\\setup.exe"});
+}
+
 TEST_F(LinkGuardTest, IdentitiesAreReadOnlyWhereTheGuardNeedsThem) {
   struct Case {
     const char* name;
@@ -91,10 +101,9 @@ TEST_F(LinkGuardTest, IdentitiesAreReadOnlyWhereTheGuardNeedsThem) {
     AddFolderWithSetup(plain, "Sub");
     int elsewhere = AddFolderWithSetup(disc_, "Elsewhere");
     fake::AddLink(plain, "link", elsewhere);
-    std::set<int>& without = fake::Current().foldersWithoutIdentity;
-    if (c.vendorWithoutIdentity) without.insert(drivers_);
-    if (c.plainWithoutIdentity) without.insert(plain);
-    if (c.linkedWithoutIdentity) without.insert(elsewhere);
+    if (c.vendorWithoutIdentity) fake::MakeIdentityUnreadable(drivers_);
+    if (c.plainWithoutIdentity) fake::MakeIdentityUnreadable(plain);
+    if (c.linkedWithoutIdentity) fake::MakeIdentityUnreadable(elsewhere);
     EXPECT_EQ(Search(), c.launched) << c.name;
   }
 }

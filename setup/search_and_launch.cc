@@ -11,6 +11,8 @@ namespace pomvarin {
 
 namespace {
 
+// "Slience Install", misspelt, is the system's own trace line: tools that
+// watch the trace look for it as it is, so it is not to be corrected.
 const char kSilentTrace[] = "Slience Install";
 
 bool IsDotEntry(const char* name) {
@@ -37,7 +39,7 @@ void SearchFolder(const char* folder, std::uint32_t attributes,
                   const LaunchSpecParts& parts, SetupFileFound& found,
                   FolderOnPath* parent) {
   Text pattern;
-  if (!JoinPath(pattern, folder, "*")) return;
+  if (!ListingPattern(folder, pattern)) return;
   platform::DirectoryEntry entry;
   platform::Listing listing = platform::OpenListing(pattern, &entry);
   if (!listing) return;
@@ -66,6 +68,10 @@ void SearchFolder(const char* folder, std::uint32_t attributes,
 }
 
 }  // namespace
+
+bool ListingPattern(const char* folder, Text& pattern) {
+  return JoinPath(pattern, folder, "*");
+}
 
 void SearchSetup(const char* root, const char* spec, SetupFileFound& found) {
   SearchFolder(root, 0, SplitLaunchSpec(spec), found, nullptr);

@@ -1,6 +1,7 @@
 // Finds a vendor's setup program by name in a folder tree and starts it.
 #pragma once
 
+#include "platform/platform.h"
 #include "setup/launch_spec.h"
 
 namespace pomvarin {
@@ -13,6 +14,10 @@ class SetupFileFound {
  protected:
   ~SetupFileFound() = default;
 };
+
+// The pattern that lists folder: folder + "\*". False when that passes the
+// path limit: such a folder is never searched.
+bool ListingPattern(const char* folder, Text& pattern);
 
 // Walks the tree below root depth-first in listing order and hands over every
 // file named by the LaunchSpec's file-name part (ASCII case ignored), at most

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
-#include "platform/posix/test_support.h"
+#include "tests/posix_temp_files.h"
 
 namespace pomvarin::platform {
 namespace {

@@ -8,6 +8,7 @@
 #include <new>
 #include <unistd.h>
 
+#include "platform/check_support.h"
 #include "platform/posix/folder_names.h"
 #include "platform/posix/posix_common.h"
 
@@ -183,6 +184,9 @@ namespace pomvarin::platform {
 
 namespace {
 
+// pomvarin-check's capture, while one stands in for the present devices.
+DeviceSource* deviceSource = nullptr;
+
 // A DeviceRecord carries the device's index in its list.
 std::uint32_t RecordIndex(const DeviceRecord& device) {
   std::uint32_t index;
@@ -194,12 +198,17 @@ std::uint32_t RecordIndex(const DeviceRecord& device) {
 
 // The setup class is not looked at: the kernel's PCI folders know no
 // Windows setup classes, and the launcher asks with none.
-DeviceList OpenDeviceList(const SetupClass*, const char* enumerator) {
+void SetDeviceSource(DeviceSource* source) { deviceSource = source; }
+
+DeviceList OpenDeviceList(const SetupClass* setupClass,
+                          const char* enumerator) {
+  if (deviceSource) return deviceSource->Open(setupClass, enumerator);
   return posix::OpenPciDeviceList(posix::kPciDevicesFolder, enumerator);
 }
 
 bool EnumerateDevice(DeviceList list, std::uint32_t index,
                      DeviceRecord* device) {
+  if (deviceSource) return deviceSource->Enumerate(list, index, device);
   if (!list || index >= list->names.count()) return false;
   std::memset(device->bytes, 0, sizeof device->bytes);
   std::memcpy(device->bytes, &index, sizeof index);
@@ -209,6 +218,9 @@ bool EnumerateDevice(DeviceList list, std::uint32_t index,
 PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
                                 std::uint32_t property, unsigned char* buffer,
                                 std::uint32_t size, std::uint32_t* required) {
+  if (deviceSource)
+    return deviceSource->ReadProperty(list, device, property, buffer, size,
+                                      required);
   const std::uint32_t index = RecordIndex(device);
   if (!list || index >= list->names.count() || property != kPropertyHardwareId)
     return PropertyRead::kFailed;
@@ -233,6 +245,12 @@ PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
   return PropertyRead::kDone;
 }
 
-void CloseDeviceList(DeviceList list) { delete list; }
+void CloseDeviceList(DeviceList list) {
+  if (deviceSource) {
+    deviceSource->Close(list);
+    return;
+  }
+  delete list;
+}
 
 }  // namespace pomvarin::platform

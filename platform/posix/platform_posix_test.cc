@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/posix_common.h"
-#include "platform/posix/test_support.h"
+#include "tests/posix_temp_files.h"
 
 namespace pomvarin::platform {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/test_support.h"
+#include "tests/posix_temp_files.h"
 #include "tests/profile_cases.h"
 
 namespace pomvarin::platform::posix {
@@ -161,13 +161,19 @@ TEST_F(ProfileFile, ReadsValueThroughBackslashPath) {
             "2");
 }
 
-TEST_F(ProfileFile, MissingFileGivesFallback) {
-  EXPECT_EQ(Read(folder_.Join("absent.ini"), "PomvarinInfo", "VendorCount"),
-            "Unknow");
-}
-
-TEST_F(ProfileFile, FolderGivesFallback) {
-  EXPECT_EQ(Read(folder_.path(), "PomvarinInfo", "VendorCount"), "Unknow");
+// Only a regular file is read: anything else is no file, and pomvarin-check
+// cannot check it (a device can read as an endless or an empty file).
+TEST_F(ProfileFile, WhatIsNoRegularFileGivesFallback) {
+  const std::string linkToDevice = folder_.Join("device.ini");
+  ASSERT_EQ(symlink("/dev/null", linkToDevice.c_str()), 0);
+  for (const std::string& path :
+       {folder_.Join("absent.ini"), folder_.path(), std::string("/dev/null"),
+        linkToDevice}) {
+    HeapBlock contents;
+    std::size_t size = 0;
+    EXPECT_FALSE(ReadWholeFile(path.c_str(), &contents, &size)) << path;
+    EXPECT_EQ(Read(path, "PomvarinInfo", "VendorCount"), "Unknow") << path;
+  }
 }
 
 TEST_F(ProfileFile, ReadsLastOfManySectionsFromLargeFile) {

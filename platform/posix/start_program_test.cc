@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/test_support.h"
+#include "tests/posix_temp_files.h"
 
 namespace pomvarin::platform::posix {
 namespace {

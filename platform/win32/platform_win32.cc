@@ -1,6 +1,7 @@
-// The platform operations over the real Win32 calls, ANSI forms. This is the
-// only file of the program that includes the Windows headers.
+// The platform operations over the real Win32 calls, ANSI forms. The files of
+// platform/win32 are the only ones that include the Windows headers.
 #include "platform/platform.h"
+#include "platform/check_support.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -26,6 +27,9 @@ static_assert(kAttributeHidden == FILE_ATTRIBUTE_HIDDEN &&
                   kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
                   kAttributeLink == FILE_ATTRIBUTE_REPARSE_POINT,
               "attribute bits are the platform's");
+
+// pomvarin-check's capture, while one stands in for the present devices.
+DeviceSource* deviceSource = nullptr;
 
 HDEVINFO ToHandle(DeviceList list) { return reinterpret_cast<HDEVINFO>(list); }
 HANDLE ToHandle(Listing listing) { return reinterpret_cast<HANDLE>(listing); }
@@ -81,8 +85,11 @@ void ShowWarning(const char* text, const char* caption) {
   MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONWARNING);
 }
 
+void SetDeviceSource(DeviceSource* source) { deviceSource = source; }
+
 DeviceList OpenDeviceList(const SetupClass* setupClass,
                           const char* enumerator) {
+  if (deviceSource) return deviceSource->Open(setupClass, enumerator);
   HDEVINFO list = SetupDiGetClassDevsA(
       reinterpret_cast<const GUID*>(setupClass), enumerator, nullptr,
       DIGCF_PRESENT | DIGCF_ALLCLASSES);
@@ -92,6 +99,7 @@ DeviceList OpenDeviceList(const SetupClass* setupClass,
 
 bool EnumerateDevice(DeviceList list, std::uint32_t index,
                      DeviceRecord* device) {
+  if (deviceSource) return deviceSource->Enumerate(list, index, device);
   SP_DEVINFO_DATA* info = ToDeviceInfo(device);
   info->cbSize = sizeof(SP_DEVINFO_DATA);
   return SetupDiEnumDeviceInfo(ToHandle(list), index, info) != FALSE;
@@ -100,6 +108,9 @@ bool EnumerateDevice(DeviceList list, std::uint32_t index,
 PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
                                 std::uint32_t property, unsigned char* buffer,
                                 std::uint32_t size, std::uint32_t* required) {
+  if (deviceSource)
+    return deviceSource->ReadProperty(list, device, property, buffer, size,
+                                      required);
   DeviceRecord copy = device;
   DWORD needed = 0;
   if (SetupDiGetDeviceRegistryPropertyA(ToHandle(list), ToDeviceInfo(&copy),
@@ -116,6 +127,10 @@ PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
 }
 
 void CloseDeviceList(DeviceList list) {
+  if (deviceSource) {
+    deviceSource->Close(list);
+    return;
+  }
   SetupDiDestroyDeviceInfoList(ToHandle(list));
 }
 

@@ -10,23 +10,18 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 ven_id=$(first_pci_ven_id)
-if [ -z "$ven_id" ]; then
-  echo "no PCI devices on this machine: nothing to check against"
-  exit 77
-fi
+[ -n "$ven_id" ] || skip "no PCI devices on this machine: nothing to check against"
+command -v lspci >/dev/null ||
+  skip "lspci is not installed: the device list cannot be compared"
 
 # 1. The device list read through the platform layer equals the one made
 #    from lspci's numbers, an independent reader of the same sysfs files.
-if command -v lspci >/dev/null; then
-  lspci -vmm -nn >"$work/lspci.txt"
-  "$check" --list >"$work/present.txt" || fail "--list: exit status $?"
-  "$check" --list --devices "$work/lspci.txt" >"$work/from-lspci.txt" ||
-    fail "--list --devices: exit status $?"
-  diff -u "$work/from-lspci.txt" "$work/present.txt" ||
-    fail "the present devices differ from lspci's"
-else
-  echo "lspci is not installed: the device list is not compared"
-fi
+lspci -vmm -nn >"$work/lspci.txt" || fail "lspci: exit status $?"
+"$check" --list >"$work/present.txt" || fail "--list: exit status $?"
+"$check" --list --devices "$work/lspci.txt" >"$work/from-lspci.txt" ||
+  fail "--list --devices: exit status $?"
+diff -u "$work/from-lspci.txt" "$work/present.txt" ||
+  fail "the present devices differ from lspci's"
 
 # 2. What the check says would start is what the launcher starts, in order.
 disc=$work/disc
@@ -48,6 +43,8 @@ awk '/^  normal:/ { print $2; n = 1; next } n && /^            / { print $1; nex
   "$work/report.txt" | head -n 2 >"$work/would-start.txt"
 
 (cd "$disc" && "$launcher") 2>"$work/trace.txt"
+status=$?
+[ "$status" -eq 0 ] || fail "the launcher: exit status $status, not 0"
 wait_for_lines "$work/started" 2 || fail "the launcher started fewer than 2 setups"
 grep 'Setup\.sh$' "$work/trace.txt" >"$work/started-paths.txt"
 diff -u "$work/would-start.txt" "$work/started-paths.txt" ||
@@ -55,11 +52,11 @@ diff -u "$work/would-start.txt" "$work/started-paths.txt" ||
 
 # 3. JSON that a tool can read, and the exit status of a disc that cannot be
 #    checked.
-if command -v python3 >/dev/null; then
-  "$check" "$disc" --json >"$work/report.json"
-  python3 -m json.tool "$work/report.json" >/dev/null ||
-    fail "--json output is no JSON"
-fi
+"$check" "$disc" --json >"$work/report.json"
+status=$?
+[ "$status" -eq 1 ] || fail "--json: exit status $status, not 1"
+python3 -m json.tool "$work/report.json" >/dev/null ||
+  fail "--json output is no JSON"
 mkdir "$work/nothing"
 "$check" "$work/nothing" 2>/dev/null
 status=$?

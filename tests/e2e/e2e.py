@@ -17,7 +17,9 @@ building both presets):
 """
 
 import argparse
+import dataclasses
 import difflib
+import json
 import os
 import select
 import shutil
@@ -315,6 +317,15 @@ class WindowsSide:
         outcome.changed_files = changed_entries(before, snapshot(folder))
         return outcome
 
+    def predict(self, scenario):
+        """PomvarinCheck.exe run from the launcher's own current folder and
+        drive: its exit status and its JSON report."""
+        result = self.wine.run(
+            self.wine.loader, "cmd", "/c", "cd", "/d", self.cwd_text(scenario),
+            "&&", windows_path(self.options.windows_check), "--json",
+            check=False)
+        return result.returncode, result.stdout.decode("latin-1")
+
     def expected(self, scenario):
         cwd = self.cwd_text(scenario)
         launches = []
@@ -436,6 +447,17 @@ class LinuxSide:
         outcome.changed_files = changed_entries(before, snapshot(folder))
         return outcome
 
+    def predict(self, scenario):
+        """pomvarin-check run as the launcher is, on the same fake sysfs and
+        in the same current directory: its exit status and its JSON report."""
+        result = subprocess.run(
+            ["unshare", "--mount", "--", "sh", "-c", LINUX_START, "sh",
+             os.path.join(self.sysfs, scenario.name), self.cwd_text(scenario),
+             self.options.linux_check, "--json"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+            stderr=subprocess.DEVNULL, timeout=RUN_LIMIT_SECONDS)
+        return result.returncode, result.stdout.decode("latin-1")
+
     def expected(self, scenario):
         cwd = self.cwd_text(scenario)
         launches = [self.launch_line(
@@ -489,6 +511,50 @@ def check(side, scenario, outcome):
                      outcome.boxes)
     problems += diff("exit status", ["0"], [str(outcome.exit_code)])
     problems += diff("files written", [], outcome.changed_files)
+    return problems
+
+
+# ---- The check against the launcher -----------------------------------------
+
+def predicted_launches(status, report):
+    """What the check's report says starts in each mode, and whether the box
+    shows. A check that cannot read Pomvarin.ini predicts: nothing starts,
+    box."""
+    if status == 2:
+        return {"normal": [], "silent": []}, True
+    if status not in (0, 1):
+        raise RuntimeError("the check ended with status %s" % status)
+    facts = json.loads(report)
+    launches = {"normal": [], "silent": []}
+    for entry in facts["entries"]:
+        if entry["device"] is None:
+            continue
+        # A run of missing sections that read alike is reported once.
+        first = int(entry["section"][len("VendorInfo"):])
+        last = int(entry["lastSection"][len("VendorInfo"):])
+        for mode, show in (("normal", table.SHOWN), ("silent", table.HIDDEN)):
+            launches[mode] += [table.Launch(f["path"], f["parameters"], show)
+                               for f in entry[mode]] * (last - first + 1)
+    return launches, facts["warningBox"]
+
+
+def differential(side, scenario, label):
+    """The check's prediction for the scenario's disc, then the launcher run
+    without arguments and with /s: each must start exactly the setups the
+    check named, with their parameters, and show the box exactly when it
+    said so."""
+    launches, box = predicted_launches(*side.predict(scenario))
+    problems = []
+    for mode, args in (("normal", []), ("silent", ["/s"])):
+        outcome = side.run(dataclasses.replace(scenario, args=args),
+                           "%s-check-%s" % (label, mode))
+        _, expected = side.expected(
+            dataclasses.replace(scenario, launches=launches[mode]))
+        problems += diff("%s mode: setups the check named (-) and the "
+                         "launcher started (+)" % mode, sorted(expected),
+                         sorted(side.actual_launches(outcome)))
+        problems += diff("%s mode: the box the check predicted" % mode,
+                         [table.BOX] if box else [], outcome.boxes)
     return problems
 
 
@@ -583,10 +649,16 @@ def mount_namespace_available():
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--windows-program", required=True)
-    parser.add_argument("--runner", required=True)
-    parser.add_argument("--probe", required=True)
+    parser.add_argument("--windows-program")
+    parser.add_argument("--runner")
+    parser.add_argument("--probe")
     parser.add_argument("--linux-program", required=True)
+    parser.add_argument("--windows-check",
+                        help="PomvarinCheck.exe: hold its predictions to "
+                             "what Pomvarin.exe does (first mode only)")
+    parser.add_argument("--linux-check",
+                        help="pomvarin-check: hold its predictions to what "
+                             "the Linux program does")
     parser.add_argument("--work", required=True,
                         help="folder for trees, prefix and runs (emptied, "
                              "but for the prefix template)")
@@ -602,7 +674,14 @@ def main():
     parser.add_argument("--picture", help="where to keep the picture of the "
                                           "box (PNG); none when not given")
     options = parser.parse_args()
-    for name in ("windows_program", "runner", "probe", "linux_program"):
+    needed = ["linux_program", "windows_check", "linux_check"]
+    if "windows" in options.platforms.split(","):
+        needed += ["windows_program", "runner", "probe"]
+    for name in needed:
+        if getattr(options, name) is None:
+            if name in ("windows_check", "linux_check"):
+                continue
+            parser.error("--%s is needed" % name.replace("_", "-"))
         path = os.path.abspath(getattr(options, name))
         if not os.path.isfile(path):
             parser.error("%s not found: build the linux and windows presets"
@@ -629,13 +708,16 @@ def main():
 
     failures, runs = [], 0
 
-    def run_all(side, label, scenarios):
+    def run_all(side, label, scenarios, with_check=False):
         nonlocal runs
         for scenario in scenarios:
             runs += 1
             try:
                 problems = check(side, scenario, side.run(scenario, label))
-            except (RuntimeError, OSError, subprocess.SubprocessError) as e:
+                if with_check:
+                    problems += differential(side, scenario, label)
+            except (RuntimeError, OSError, subprocess.SubprocessError,
+                    ValueError, KeyError) as e:
                 problems = ["  harness: %s" % e]
             status = "FAIL" if problems else "ok"
             print("%-4s %-13s %s" % (status, label, scenario.name), flush=True)
@@ -647,12 +729,16 @@ def main():
               "with the right to mount), so the fake sysfs cannot be put in "
               "place", flush=True)
         platforms.remove("linux")
+        if not platforms:
+            print("SKIPPED: no private mount namespace here for the fake "
+                  "sysfs of the Linux runs", flush=True)
+            return 77
 
     if "linux" in platforms:
         linux = LinuxSide(options, work)
         both = [s for s in chosen if not s.windows_only]
         linux.prepare(both)
-        run_all(linux, "linux", both)
+        run_all(linux, "linux", both, with_check=bool(options.linux_check))
         for scenario in chosen:
             if scenario.windows_only:
                 print("--   %-13s %s (Windows only: %s)" % (
@@ -664,9 +750,10 @@ def main():
         windows.prepare(chosen)
         try:
             wine.start(windows.drives)
-            for mode in modes:
+            for number, mode in enumerate(modes):
                 wine.set_version(mode)
-                run_all(windows, "windows-" + mode, chosen)
+                run_all(windows, "windows-" + mode, chosen,
+                        with_check=number == 0 and bool(options.windows_check))
             if options.picture:
                 boxed = next(s for s in table.SCENARIOS
                              if s.name == "vendor-count-zero")

@@ -33,7 +33,7 @@
 #include "devices/device_matcher.h"
 #include "platform/platform.h"
 #include "platform/posix/pci_devices.h"
-#include "platform/posix/test_support.h"
+#include "tests/posix_temp_files.h"
 
 extern char** environ;
 

@@ -3,23 +3,13 @@
 # and starts a setup (normal and silent), and one that matches nothing. Each
 # must end with status 0, no memory errors and no definite or indirect leak,
 # in the program and in the processes it forks before starting a setup.
-# Usage: valgrind-run.sh PATH_TO_POMVARIN [plain|sanitized]
+# Usage: valgrind-run.sh PATH_TO_POMVARIN (a build without sanitizers)
 set -uo pipefail
 source "$(dirname "$0")/../linux/lib.sh"
 program=$(readlink -f "$1")
-if [ "${2:-plain}" = sanitized ]; then
-  echo "built with sanitizers, which memcheck cannot run: skipped"
-  exit 77
-fi
-if ! command -v valgrind >/dev/null; then
-  echo "valgrind is not installed: skipped"
-  exit 77
-fi
+command -v valgrind >/dev/null || skip "valgrind is not installed"
 ven_id=$(first_pci_ven_id)
-if [ -z "$ven_id" ]; then
-  echo "no PCI devices on this machine: skipped"
-  exit 77
-fi
+[ -n "$ven_id" ] || skip "no PCI devices on this machine"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -7,6 +7,13 @@ fail() {
   failures=$((failures + 1))
 }
 
+# Ends the test as skipped (status 77), with the reason on one line that
+# the test command's summary shows.
+skip() {
+  echo "SKIPPED: $1"
+  exit 77
+}
+
 # Waits, bounded, until the file has at least the given number of lines.
 wait_for_lines() {
   local file=$1 count=$2

@@ -1,4 +1,4 @@
-#include "check/test_disc.h"
+#include "tests/temp_disc.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-// Real temporary folders and files for the platform tests.
+// Real temporary folders and files for the Linux platform and hostile-input
+// tests.
 #pragma once
 
 #include <fcntl.h>
