@@ -64,8 +64,9 @@ kit_dir=$work/kit
 unzip -q "$one/dist/$kit" -d "$kit_dir"
 top=$kit_dir/Pomvarin-$version-disc-kit
 check "the kit holds exactly its files" diff -u \
-  <(printf '%s\n' autorun.inf Disc-authors-guide.txt Pomvarin.exe Pomvarin.ini PomvarinCheck.exe | sed "s|^|Pomvarin-$version-disc-kit/|") \
-  <(unzip -Z1 "$one/dist/$kit" | sort)
+  <(printf "Pomvarin-$version-disc-kit/%s\n" autorun.inf Disc-authors-guide.txt \
+     Pomvarin.exe Pomvarin.ini PomvarinCheck.exe | LC_ALL=C sort) \
+  <(unzip -Z1 "$one/dist/$kit" | LC_ALL=C sort)
 for program in Pomvarin.exe PomvarinCheck.exe; do
   check "the kit's $program is the built one" cmp "$top/$program" "$one/build/windows/$program"
   check "the kit's $program is a 32-bit program" \
