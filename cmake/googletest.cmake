@@ -14,10 +14,13 @@ endif()
 
 # Registers a test program: each test case on its own natively, the whole
 # program as one test under Wine, where listing the cases would start Wine at
-# build time. The timeout only guards against a hang.
+# build time; its cases' results go to gtest/TARGET.xml, where the test
+# command's summary reads them. The timeout only guards against a hang.
 function(pomvarin_add_gtest target)
   if(CMAKE_CROSSCOMPILING)
-    add_test(NAME windows.${target} COMMAND ${target})
+    # A Windows path: the program takes "/..." as relative to its folder.
+    string(REPLACE "/" "\\" results "Z:${CMAKE_BINARY_DIR}/gtest/${target}.xml")
+    add_test(NAME windows.${target} COMMAND ${target} --gtest_output=xml:${results})
     set_tests_properties(windows.${target} PROPERTIES
       FIXTURES_REQUIRED wine
       ENVIRONMENT "WINEPREFIX=${POMVARIN_WINEPREFIX}"

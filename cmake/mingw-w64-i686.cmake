@@ -1,4 +1,5 @@
-# Cross-build for 32-bit Windows with MinGW-w64; tests run under Wine.
+# Cross-build for 32-bit Windows with MinGW-w64: the shipped programs. Tests
+# run under Wine's 32-bit loader.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
@@ -14,4 +15,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Fully static: the programs import system DLLs only.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/wine-run.sh)
+# Named in full: the wine command picks a loader of its own.
+set(POMVARIN_WINE_LOADER /usr/lib/wine/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/wine-run.sh ${POMVARIN_WINE_LOADER})

@@ -11,7 +11,9 @@ building both presets):
     python3 ../../tests/e2e/e2e.py --windows-program Pomvarin.exe \\
         --runner e2e_runner.exe --probe e2e_setup_probe.exe \\
         --linux-program ../linux/pomvarin --work tests/e2e/work \\
-        --only silent-run --modes win7
+        --wine /usr/lib/wine/wine --only silent-run --modes win7
+
+(the 64-bit twin: build/windows64 and --wine /usr/lib/wine/wine64).
 """
 
 import argparse
@@ -29,7 +31,9 @@ from dataclasses import dataclass, field
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import scenarios as table  # noqa: E402
 
-WINDOWS_MODES = {"winxp": "5.1", "win7": "6.1", "win10": "10.0"}
+# A 64-bit prefix has no "winxp": its XP is the x64 edition, 5.2.
+WINDOWS_MODES = {"winxp": "5.1", "winxp64": "5.2", "win7": "6.1",
+                 "win10": "10.0"}
 # Guards against a hang only; a run takes well under a second.
 RUN_LIMIT_SECONDS = 120
 POLL_SECONDS = 0.02
@@ -126,10 +130,12 @@ def windows_path(posix_path):
 
 class Wine:
     """One prefix for the suite, copied from a template made once, with a
-    server kept alive until stop()."""
+    server kept alive until stop(). Every Windows program runs through the
+    loader given, named in full: the wine command picks one of its own."""
 
-    def __init__(self, work):
+    def __init__(self, work, loader):
         self.work = work
+        self.loader = loader
         self.template = os.path.join(work, "template")
         self.prefix = os.path.join(work, "prefix")
         self.log = open(os.path.join(work, "wine.log"), "ab")
@@ -146,20 +152,22 @@ class Wine:
         path = os.path.join(self.work, name)
         with open(path, "w", newline="") as out:
             out.write("REGEDIT4\r\n\r\n" + text)
-        self.run("wine", "reg", "import", windows_path(path), env=env)
+        self.run(self.loader, "reg", "import", windows_path(path),
+                 env=env)
 
     def start(self, drives):
         if not os.path.exists(os.path.join(self.template, "system.reg")):
             shutil.rmtree(self.template, ignore_errors=True)
             env = dict(self.env, WINEPREFIX=self.template)
-            self.run("wineboot", "--init", env=env)
+            self.run(self.loader, "wineboot", "--init", env=env)
             # The null graphics driver: the box is real and modal with no
             # display.
             path = os.path.join(self.work, "null-graphics.reg")
             with open(path, "w") as out:
                 out.write("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine"
                           "\\Drivers]\r\n\"Graphics\"=\"null\"\r\n")
-            self.run("wine", "reg", "import", windows_path(path), env=env)
+            self.run(self.loader, "reg", "import", windows_path(path),
+                 env=env)
             self.run("wineserver", "--wait", env=env)
         shutil.rmtree(self.prefix, ignore_errors=True)
         shutil.copytree(self.template, self.prefix, symlinks=True)
@@ -170,11 +178,12 @@ class Wine:
             os.symlink(folder, link)
         self.run("wineserver", "--persistent")
         # Wine's own services start with the first program; not in a run.
-        self.run("wine", "cmd", "/c", "exit")
+        self.run(self.loader, "cmd", "/c", "exit")
 
     def set_version(self, mode):
-        self.run("wine", "winecfg", "-v", mode)
-        version = self.run("wine", "cmd", "/c", "ver").stdout.decode("latin-1")
+        self.run(self.loader, "winecfg", "-v", mode)
+        version = self.run(self.loader, "cmd", "/c",
+                           "ver").stdout.decode("latin-1")
         if "Windows %s." % WINDOWS_MODES[mode] not in version:
             raise RuntimeError("Wine did not switch to %s: %r" % (mode, version))
 
@@ -299,7 +308,7 @@ class WindowsSide:
 
         before = snapshot(folder)
         outcome = Outcome()
-        self.wine.run("wine", self.options.runner, windows_path(request),
+        self.wine.run(self.wine.loader, self.options.runner, windows_path(request),
                       windows_path(result), env=env)
         read_runner_result(result, outcome)
         outcome.launches = read_launches(launches)
@@ -524,7 +533,7 @@ def take_box_picture(options, wine, windows, scenario, picture):
                 windows_path(os.path.join(run_folder, "released")),
                 windows_path(hold), '"Pomvarin.exe" /s']))
         runner = subprocess.Popen(
-            ["wine", options.runner, windows_path(request),
+            [wine.loader, options.runner, windows_path(request),
              windows_path(result)], env=env, stdin=subprocess.DEVNULL,
             stdout=wine.log, stderr=wine.log)
         window = []
@@ -583,8 +592,12 @@ def main():
                              "but for the prefix template)")
     parser.add_argument("--only", action="append", metavar="SCENARIO",
                         help="run only this scenario (may be repeated)")
-    parser.add_argument("--modes", default=",".join(WINDOWS_MODES),
-                        help="Windows versions for Wine (default: %(default)s)")
+    parser.add_argument("--wine", default="/usr/lib/wine/wine",
+                        help="Wine's loader for the build's word size "
+                             "(default: %(default)s, the 32-bit one)")
+    parser.add_argument("--modes", default="winxp,win7,win10",
+                        help="Windows versions for Wine (default: "
+                             "%(default)s; a 64-bit prefix has winxp64)")
     parser.add_argument("--platforms", default="windows,linux")
     parser.add_argument("--picture", help="where to keep the picture of the "
                                           "box (PNG); none when not given")
@@ -646,7 +659,7 @@ def main():
                     "linux", scenario.name, scenario.windows_only))
 
     if "windows" in platforms:
-        wine = Wine(work)
+        wine = Wine(work, options.wine)
         windows = WindowsSide(options, wine, work)
         windows.prepare(chosen)
         try:

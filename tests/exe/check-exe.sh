@@ -1,21 +1,24 @@
 #!/bin/bash
-# Checks a built Pomvarin.exe from the outside:
-#   - 32-bit PE (PE32, i386) for the Windows GUI subsystem;
+# Checks a built Pomvarin.exe or PomvarinCheck.exe from the outside:
+#   - 32-bit PE (PE32, i386), for the Windows GUI subsystem (the launcher)
+#     or the console (the checker);
 #   - imports only from the allowed system DLLs, and only the functions in
-#     allowed-imports.txt (all present on Windows XP SP3);
-#   - icon group 107 with 16, 32 and 48 px images at 4, 8, 24 and 24 bpp, and
-#     icon group 108 with four 16 px images of its own at the same depths;
-#   - one version record with the expected numbers and strings;
+#     allowed-imports.txt (all present on Windows XP SP3), and for the
+#     checker also those in allowed-imports-check.txt (present on Vista);
+#   - the launcher only: icon group 107 with 16, 32 and 48 px images at 4, 8,
+#     24 and 24 bpp, and icon group 108 with four 16 px images of its own at
+#     the same depths; one version record with the expected numbers and
+#     strings;
 #   - no manifest.
 # Every difference found is reported; the exit status is 0 only if none is.
 #
-#   check-exe.sh PATH/TO/Pomvarin.exe
+#   check-exe.sh launcher PATH/TO/Pomvarin.exe
+#   check-exe.sh checker PATH/TO/PomvarinCheck.exe
 #
 # Tools can be overridden with OBJDUMP, WINDRES and WRESTOOL.
 set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-allow_file=${ALLOWED_IMPORTS:-$here/allowed-imports.txt}
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 windres=${WINDRES:-i686-w64-mingw32-windres}
 wrestool=${WRESTOOL:-wrestool}
@@ -42,11 +45,16 @@ fail() {
     failures=$((failures + 1))
 }
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 PATH/TO/Pomvarin.exe" >&2
-    exit 2
-fi
-exe=$1
+case "$#:${1:-}" in
+    2:launcher) subsystem_wanted="00000002 (Windows GUI)"
+                allow_files=("$here/allowed-imports.txt") ;;
+    2:checker) subsystem_wanted="00000003 (Windows console)"
+               allow_files=("$here/allowed-imports.txt" "$here/allowed-imports-check.txt") ;;
+    *) echo "usage: $0 launcher|checker PATH/TO/PROGRAM.exe" >&2
+       exit 2 ;;
+esac
+kind=$1
+exe=$2
 if [ ! -f "$exe" ]; then
     echo "FAIL: $exe: no such file" >&2
     exit 1
@@ -57,15 +65,17 @@ for tool in "$objdump" "$windres" "$wrestool"; do
         exit 2
     fi
 done
-if [ ! -r "$allow_file" ]; then
-    echo "FAIL: cannot read the import allow-list $allow_file" >&2
-    exit 2
-fi
+for allow_file in "${allow_files[@]}"; do
+    if [ ! -r "$allow_file" ]; then
+        echo "FAIL: cannot read the import allow-list $allow_file" >&2
+        exit 2
+    fi
+done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# --- Format: PE32, i386, GUI subsystem --------------------------------------
+# --- Format: PE32, i386, the subsystem of its kind --------------------------------------
 if ! "$objdump" -f "$exe" > "$work/f.txt" 2> "$work/err.txt" ||
    ! "$objdump" -p "$exe" > "$work/p.txt" 2>> "$work/err.txt"; then
     echo "FAIL: $exe is not a PE file objdump can read: $(head -n 1 "$work/err.txt")" >&2
@@ -78,8 +88,8 @@ arch=$(sed -n 's/^architecture: \([^,]*\).*/\1/p' "$work/f.txt")
 magic=$(awk '$1 == "Magic" { print $2 }' "$work/p.txt")
 [ "$magic" = "010b" ] || fail "optional header magic is '$magic', expected 010b (PE32)"
 subsystem=$(awk '$1 == "Subsystem" { print $2 }' "$work/p.txt")
-if [ "$subsystem" != "00000002" ]; then
-    fail "subsystem is '$subsystem' $(sed -n 's/^Subsystem[[:space:]]*[0-9a-f]*[[:space:]]*//p' "$work/p.txt"), expected 00000002 (Windows GUI)"
+if [ "$subsystem" != "${subsystem_wanted%% *}" ]; then
+    fail "subsystem is '$subsystem' $(sed -n 's/^Subsystem[[:space:]]*[0-9a-f]*[[:space:]]*//p' "$work/p.txt"), expected $subsystem_wanted"
 fi
 
 # --- Imports ----------------------------------------------------------------
@@ -107,7 +117,7 @@ declare -A allowed=()
 while read -r dll func rest; do
     case "$dll" in '' | '#'*) continue ;; esac
     allowed["${dll,,} $func"]=1
-done < "$allow_file"
+done < <(cat "${allow_files[@]}")
 declare -A dll_ok=()
 for d in "${allowed_dlls[@]}"; do dll_ok["${d,,}"]=1; done
 
@@ -124,7 +134,7 @@ while read -r dll func; do
         '#'*) fail "imports $dll by ordinal ${func#\#}: only named, allowed functions may be imported" ;;
         '?unreadable:'*) fail "cannot read an import line of $dll: '${func#?unreadable:}'" ;;
         *) [ -n "${allowed[${dll,,} $func]:-}" ] ||
-               fail "imports $dll $func, which is not in $(basename "$allow_file") (not known to be on Windows XP SP3)" ;;
+               fail "imports $dll $func, which is not in $(basename -a "${allow_files[@]}" | paste -sd ' ') (not known to be on Windows $([ "$kind" = launcher ] && echo XP SP3 || echo Vista))" ;;
     esac
 done < "$work/imports.txt"
 
@@ -210,23 +220,25 @@ check_icon_set() {
         fail "icon group $group has images [$got] (size/bpp), expected [$want]"
 }
 
-if read_icon_group "$app_icon_group" > "$work/app.txt"; then
-    check_icon_set "$app_icon_group" "$app_icon_images" "$work/app.txt"
-fi
-if read_icon_group "$small_icon_group" > "$work/small.txt"; then
-    check_icon_set "$small_icon_group" "$small_icon_images" "$work/small.txt"
-    # the small icon has art of its own, not a copy of the application icon
-    copies=()
-    while read -r key id; do
-        other=$(awk -v k="$key" '$1 == k { print $2; exit }' "$work/app.txt" 2> /dev/null)
-        if [ -n "$other" ] && [ -s "$work/icon-$id.bin" ] &&
-           cmp -s "$work/icon-$id.bin" "$work/icon-$other.bin"; then
-            copies+=("$key")
-        fi
-    done < "$work/small.txt"
-    [ "${#copies[@]}" -eq 0 ] ||
-        fail "icon group $small_icon_group repeats images of group $app_icon_group (${copies[*]}): the small icon must have art of its own"
-fi
+check_icons() {
+    if read_icon_group "$app_icon_group" > "$work/app.txt"; then
+        check_icon_set "$app_icon_group" "$app_icon_images" "$work/app.txt"
+    fi
+    if read_icon_group "$small_icon_group" > "$work/small.txt"; then
+        check_icon_set "$small_icon_group" "$small_icon_images" "$work/small.txt"
+        # the small icon has art of its own, not a copy of the application icon
+        copies=()
+        while read -r key id; do
+            other=$(awk -v k="$key" '$1 == k { print $2; exit }' "$work/app.txt" 2> /dev/null)
+            if [ -n "$other" ] && [ -s "$work/icon-$id.bin" ] &&
+               cmp -s "$work/icon-$id.bin" "$work/icon-$other.bin"; then
+                copies+=("$key")
+            fi
+        done < "$work/small.txt"
+        [ "${#copies[@]}" -eq 0 ] ||
+            fail "icon group $small_icon_group repeats images of group $app_icon_group (${copies[*]}): the small icon must have art of its own"
+    fi
+}
 
 # --- Version record ---------------------------------------------------------
 check_version_record() {
@@ -264,17 +276,25 @@ check_version_record() {
     fi
 }
 
-version_count=$(grep -c -e '--type=16 ' "$work/res.txt")
-if [ "$version_count" -eq 0 ]; then
-    fail "no version record (type 16 resource)"
-elif [ "$version_count" -ne 1 ]; then
-    fail "$version_count version records (type 16 resources), expected 1"
-elif ! "$windres" -J coff -i "$exe" -O rc > "$work/res.rc" 2> "$work/err.txt"; then
-    fail "windres cannot decode the resources: $(head -n 1 "$work/err.txt")"
-elif ! grep -q 'VERSIONINFO' "$work/res.rc"; then
-    fail "windres shows no VERSIONINFO in the decoded resources"
-else
-    check_version_record
+check_version() {
+    version_count=$(grep -c -e '--type=16 ' "$work/res.txt")
+    if [ "$version_count" -eq 0 ]; then
+        fail "no version record (type 16 resource)"
+    elif [ "$version_count" -ne 1 ]; then
+        fail "$version_count version records (type 16 resources), expected 1"
+    elif ! "$windres" -J coff -i "$exe" -O rc > "$work/res.rc" 2> "$work/err.txt"; then
+        fail "windres cannot decode the resources: $(head -n 1 "$work/err.txt")"
+    elif ! grep -q 'VERSIONINFO' "$work/res.rc"; then
+        fail "windres shows no VERSIONINFO in the decoded resources"
+    else
+        check_version_record
+    fi
+}
+
+# The checker has neither icons nor a version record.
+if [ "$kind" = launcher ]; then
+    check_icons
+    check_version
 fi
 
 # --- Verdict ----------------------------------------------------------------
@@ -282,4 +302,8 @@ if [ "$failures" -ne 0 ]; then
     echo "$exe: $failures difference(s) found" >&2
     exit 1
 fi
-echo "$exe: PE32 i386 GUI, $(wc -l < "$work/imports.txt") allowed imports, icon groups $app_icon_group and $small_icon_group, version $version_numbers, no manifest: OK"
+if [ "$kind" = launcher ]; then
+    echo "$exe: PE32 i386 GUI, $(wc -l < "$work/imports.txt") allowed imports, icon groups $app_icon_group and $small_icon_group, version $version_numbers, no manifest: OK"
+else
+    echo "$exe: PE32 i386 console, $(wc -l < "$work/imports.txt") allowed imports, no manifest: OK"
+fi
