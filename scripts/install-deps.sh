@@ -4,8 +4,10 @@
 # shipped programs, x86-64 for their 64-bit test twin), Wine (64-bit always,
 # 32-bit where the machine runs it), the icon tools, clang with its sanitizer
 # and fuzzer runtimes and valgrind for the hostile-input checks, lspci for
-# the checks of pomvarin-check's captures, and Python with an X server and
-# its tools for the end-to-end suite and its picture of the warning box.
+# the checks of pomvarin-check's captures, Python with an X server and its
+# tools for the end-to-end suite and its picture of the warning box, and
+# what making and checking the packages takes (groff for the disc author's
+# guide, dpkg-dev, lintian, unzip, man-db, git for the fresh clones).
 #
 # Quiet when everything is there already; otherwise one line for each step,
 # with apt's own output kept back unless the install fails. It copes with a
@@ -21,6 +23,7 @@ packages=(
   icoutils netpbm
   clang libclang-rt-14-dev valgrind
   pciutils python3 xvfb xdotool x11-apps
+  git unzip dpkg-dev lintian groff-base man-db
 )
 # Only Wine's 32-bit loader needs it, and some machines cannot run that.
 wine32=wine32:i386
