@@ -77,19 +77,28 @@ install() {
   return 1
 }
 
-if [ ${#missing[@]} -ne 0 ] && ! install "${missing[@]}"; then
+# wine32 goes in with the rest: its i386 libraries must be the very versions
+# of their amd64 twins, so both are resolved in one call. Installed apart,
+# the amd64 ones come from the newest suite, whose i386 index may be the one
+# that did not arrive, and -t never moves an installed package down.
+wanted=("${missing[@]}")
+[ -n "${need_wine32:-}" ] && wanted+=("$wine32")
+install "${wanted[@]}" && exit 0
+cp "$log" "$log.all"
+trap 'rm -f "$log" "$log.all"' EXIT
+if [ -z "${need_wine32:-}" ] ||
+   { [ ${#missing[@]} -ne 0 ] && ! install "${missing[@]}"; }; then
   say "FAILED to install ${missing[*]}:"
   show_log
   exit 1
 fi
-if [ -n "${need_wine32:-}" ] && ! install "$wine32"; then
-  # Where 32-bit programs cannot run anyway, the 32-bit suite is skipped
-  # and says so; elsewhere a missing wine32 is a fault.
-  if reason=$(bash "$(dirname "$0")/host-32bit.sh"); [ $? -eq 1 ]; then
-    say "could not install $wine32, which this machine has no use for: $reason"
-  else
-    say "FAILED to install $wine32:"
-    show_log
-    exit 1
-  fi
+# Where 32-bit programs cannot run anyway, the 32-bit suite is skipped and
+# says so; elsewhere a missing wine32 is a fault.
+if reason=$(bash "$(dirname "$0")/host-32bit.sh"); [ $? -eq 1 ]; then
+  say "could not install $wine32, which this machine has no use for: $reason"
+else
+  say "FAILED to install $wine32:"
+  mv "$log.all" "$log"
+  show_log
+  exit 1
 fi
