@@ -141,8 +141,12 @@ class Wine:
         self.template = os.path.join(work, "template")
         self.prefix = os.path.join(work, "prefix")
         self.log = open(os.path.join(work, "wine.log"), "ab")
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
-                        LC_ALL="C.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
+        # Where 64-bit Wine is installed too, the 32-bit loader would make a
+        # 64-bit prefix, one without Windows XP.
+        arch = "win64" if loader.endswith("64") else "win32"
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH=arch,
+                        WINEDEBUG="-all", LC_ALL="C.UTF-8",
+                        WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("DISPLAY", None)
 
     def run(self, *command, env=None, check=True):
@@ -157,8 +161,18 @@ class Wine:
         self.run(self.loader, "reg", "import", windows_path(path),
                  env=env)
 
+    def template_has_arch(self, arch):
+        """Whether the template prefix is there, of this word size: one of
+        the other, left by an earlier run, is made anew."""
+        try:
+            with open(os.path.join(self.template, "system.reg"),
+                      encoding="latin-1") as registry:
+                return ("#arch=%s\n" % arch) in registry.read(4096)
+        except OSError:
+            return False
+
     def start(self, drives):
-        if not os.path.exists(os.path.join(self.template, "system.reg")):
+        if not self.template_has_arch(self.env["WINEARCH"]):
             shutil.rmtree(self.template, ignore_errors=True)
             env = dict(self.env, WINEPREFIX=self.template)
             self.run(self.loader, "wineboot", "--init", env=env)

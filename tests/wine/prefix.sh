@@ -9,12 +9,20 @@ if [ $# -ne 3 ]; then
   exit 2
 fi
 command=$1 loader=$3
-export WINEPREFIX=$2 WINEDEBUG=-all LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+# Where 64-bit Wine is installed too, the 32-bit loader would make a 64-bit
+# prefix, one without Windows XP; the 32-bit build gets a 32-bit prefix.
+case $loader in
+  *64) arch=win64 ;;
+  *) arch=win32 ;;
+esac
+export WINEPREFIX=$2 WINEARCH=$arch WINEDEBUG=-all LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 case $command in
   start)
     # The server outlives this script: it must not hold the caller's output
     # open, or CTest would wait for it.
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    # A prefix of the other word size, left by an earlier run, is made anew.
+    if ! grep -qx "#arch=$arch" "$WINEPREFIX/system.reg" 2>/dev/null; then
+      rm -rf "$WINEPREFIX"
       "$loader" wineboot --init </dev/null >"$WINEPREFIX.log" 2>&1
       wineserver --wait
     fi
