@@ -16,10 +16,16 @@ int disc_count = 0;
 
 TempDisc::TempDisc() : previous_(std::filesystem::current_path()) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  path_ = std::filesystem::temp_directory_path() /
-          ("pomvarin-check-" + std::string(info ? info->name() : "test") +
-           "-" + std::to_string(++disc_count));
-  std::filesystem::remove_all(path_);
+  // A folder an earlier run could not remove (Windows removes no path past
+  // its limit) is passed over, so that every disc starts empty.
+  std::error_code left;
+  do {
+    path_ = std::filesystem::temp_directory_path() /
+            ("pomvarin-check-" + std::string(info ? info->name() : "test") +
+             "-" + std::to_string(++disc_count));
+    left.clear();
+    std::filesystem::remove_all(path_, left);
+  } while (left);
   std::filesystem::create_directories(path_);
   std::filesystem::current_path(path_);
   Text directory;
