@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "check/check.h"
-#include "check/devices.h"
+#include "check/capture.h"
 #include "check/report_format.h"
 #include "devices/device_matcher.h"
 #include "platform/check_support.h"

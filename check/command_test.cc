@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "check/devices.h"
+#include "check/capture.h"
 #include "tests/temp_disc.h"
 
 namespace pomvarin::check {

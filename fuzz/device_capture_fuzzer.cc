@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "check/devices.h"
+#include "check/capture.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
