@@ -40,8 +40,8 @@ TEST(CommandTest, ListsACaptureInTheListForm) {
   const CommandResult result = RunCheck({"--list", "--devices", "devices.txt"});
   EXPECT_EQ(result.status, kNothingWrong) << result.err;
   Devices devices;
-  std::string error;
-  ASSERT_TRUE(ParseDeviceCapture(kCapture, &devices, &error));
+  CaptureError error;
+  ASSERT_TRUE(ReadDeviceCapture(kCapture, &devices, &error));
   EXPECT_EQ(result.out, FormatDeviceList(devices));
 
   const CommandResult json =
@@ -51,6 +51,41 @@ TEST(CommandTest, ListsACaptureInTheListForm) {
             "  [\"PCI\\\\VEN_8086&DEV_0D57&SUBSYS_00000000&REV_00\", "
             "\"PCI\\\\VEN_8086&DEV_0D57\"]\n"
             "]}\n");
+}
+
+// An empty file was read, and is refused as no capture, not as unreadable.
+TEST(CommandTest, RefusesWhatIsNoCaptureNamingTheFileAndTheLine) {
+  TempDisc disc;
+  disc.Write("prose.txt", "Hello,\nthis is no capture.\n");
+  disc.Write("empty.txt", "");
+  for (const char* name : {"prose.txt", "empty.txt"}) {
+    const CommandResult result = RunCheck({"--list", "--devices", name});
+    EXPECT_EQ(result.status, kCannotCheck) << name;
+    EXPECT_EQ(result.out, "") << name;
+    EXPECT_NE(result.err.find(std::string(name) + ", line 1: expected "),
+              std::string::npos)
+        << result.err;
+  }
+}
+
+TEST(CommandTest, NotesWhatACaptureCannotTell) {
+  TempDisc disc;
+  disc.Write("bridge.txt",
+             "Slot:\t00:1c.0\nClass:\tPCI bridge [0604]\n"
+             "Vendor:\tIntel Corporation [8086]\nDevice:\tRoot Port [a110]\n");
+  const CommandResult list = RunCheck({"--list", "--devices", "bridge.txt"});
+  EXPECT_EQ(list.status, kNothingWrong) << list.err;
+  EXPECT_EQ(list.err.rfind("note: PCI\\VEN_8086&DEV_A110&SUBSYS_00000000&REV_00 "
+                           "(capture line 1): a PCI-to-PCI bridge",
+                           0),
+            0u)
+      << list.err;
+  disc.Write("Pomvarin.ini", "[PomvarinInfo]\nVendorCount=0\n");
+  const CommandResult check =
+      RunCheck({disc.path().string(), "--devices", "bridge.txt", "--json"});
+  EXPECT_NE(check.out.find("\"notes\": [\"PCI\\\\VEN_8086&DEV_A110"),
+            std::string::npos)
+      << check.out;
 }
 
 TEST(CommandTest, StatusTellsWarningsFromACleanDiscAndFromNoCheck) {

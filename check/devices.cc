@@ -44,7 +44,7 @@ bool ReadPresentDevices(Devices* devices) {
   platform::DeviceRecord device;
   for (std::uint32_t index = 0; platform::EnumerateDevice(list, index, &device);
        ++index)
-    devices->push_back(Device{ReadHardwareIds(list, device)});
+    devices->push_back(Device{ReadHardwareIds(list, device), {}});
   return true;
 }
 

@@ -13,6 +13,9 @@ struct Device {
   // Most specific first, as the device-setup service gives them; empty when
   // they cannot be read (such a device never matches).
   std::vector<std::string> hardwareIds;
+  // What a capture could not tell of the device, for people; empty when
+  // nothing.
+  std::string note;
 };
 
 using Devices = std::vector<Device>;
