@@ -86,6 +86,24 @@ TEST(CommandTest, NotesWhatACaptureCannotTell) {
   EXPECT_NE(check.out.find("\"notes\": [\"PCI\\\\VEN_8086&DEV_A110"),
             std::string::npos)
       << check.out;
+  // A warning where the entry's answer hangs on the digits not captured.
+  const struct {
+    const char* venId;
+    bool depends;
+  } cases[] = {{"SUBSYS_17AA", true}, {"00000000", true},
+               {"DEV_A110", false}, {"&REV_00", false}, {"VEN_10EC", false}};
+  for (const auto& c : cases) {
+    disc.Write("Pomvarin.ini",
+               std::string("[PomvarinInfo]\nVendorCount=1\n[VendorInfo1]\n"
+                           "VenName=x\nSetupFileRootDir=\\x\nSetupFileName=s\n"
+                           "SilentInstall=s\nVenID=") + c.venId + "\n");
+    const CommandResult result =
+        RunCheck({disc.path().string(), "--devices", "bridge.txt"});
+    EXPECT_EQ(result.out.find("depends on its SUBSYS_ digits") !=
+                  std::string::npos,
+              c.depends)
+        << c.venId << "\n" << result.out;
+  }
 }
 
 TEST(CommandTest, StatusTellsWarningsFromACleanDiscAndFromNoCheck) {
