@@ -6,8 +6,10 @@
 #include "check/check.h"
 #include "check/capture.h"
 #include "check/report_format.h"
+#include "check/trace.h"
 #include "devices/device_matcher.h"
 #include "platform/check_support.h"
+#include "pomvarin_version.h"
 
 namespace pomvarin::check {
 
@@ -17,39 +19,74 @@ struct Options {
   bool list = false;
   bool json = false;
   bool help = false;
+  bool version = false;
+  bool trace = false;
   std::string capture;
   std::string folder;
+  // After "--": the launcher's arguments for --trace.
+  bool launcherArgumentsGiven = false;
+  std::vector<std::string> launcherArguments;
 };
 
-std::string Usage(const std::string& program) {
-  return "usage: " + program +
-         " [FOLDER] [--devices FILE] [--json]\n"
+std::string ShortUsage(const std::string& program) {
+  return "usage: " + program + " [FOLDER] [--devices FILE] [--json]\n"
          "       " + program + " --list [--devices FILE] [--json]\n"
+         "       " + program + " --trace [FOLDER] [-- ARGUMENTS]\n"
+         "       " + program + " --help | --version\n";
+}
+
+std::string Help(const std::string& program) {
+  return ShortUsage(program) +
          "\n"
          "Shows what the launcher would do with FOLDER\\Pomvarin.ini (default:\n"
          "the current directory) and warns of what looks wrong in it. Nothing\n"
-         "is started and no box is shown.\n"
+         "is started and no box is shown, except with --trace.\n"
          "\n"
          "  --list          print the PCI devices, one per line with all their\n"
          "                  hardware IDs: a capture to check a disc against\n"
          "  --devices FILE  use the devices of a capture (--list output, or\n"
          "                  `lspci -vmm -nn` output) instead of the present ones\n"
          "  --json          print JSON instead of text\n"
+         "  --trace         run the launcher beside this program in FOLDER with\n"
+         "                  the ARGUMENTS after --, and print its trace lines as\n"
+         "                  they come, then its exit status. This is a real run:\n"
+         "                  the setups it finds start, and the warning box\n"
+         "                  appears and waits until it is closed\n"
+         "  --help          print this help" +
+         (platform::HasSlashHelpSwitch() ? " (also /?)" : "") +
+         "\n"
+         "  --version       print the version\n"
          "\n"
          "Exit status: 0 nothing wrong, 1 warnings, 2 the check could not be\n"
-         "made (Pomvarin.ini, the folder or the devices cannot be read).\n";
+         "made (Pomvarin.ini, the folder or the devices cannot be read) or the\n"
+         "command line is wrong. With --trace: 0 the launcher exited with 0, 1\n"
+         "with another status, 2 it could not be found or started.\n";
+}
+
+bool IsHelpSwitch(const std::string& argument) {
+  return argument == "--help" || argument == "-h" ||
+         (argument == "/?" && platform::HasSlashHelpSwitch());
 }
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
                   std::string* error) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--list") {
+    if (argument == "--") {
+      options->launcherArgumentsGiven = true;
+      options->launcherArguments.assign(arguments.begin() + i + 1,
+                                        arguments.end());
+      break;
+    } else if (argument == "--list") {
       options->list = true;
     } else if (argument == "--json") {
       options->json = true;
-    } else if (argument == "--help" || argument == "-h") {
+    } else if (IsHelpSwitch(argument)) {
       options->help = true;
+    } else if (argument == "--version") {
+      options->version = true;
+    } else if (argument == "--trace") {
+      options->trace = true;
     } else if (argument == "--devices") {
       if (i + 1 == arguments.size()) {
         *error = "--devices needs a file";
@@ -65,6 +102,19 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
       *error = "only one folder can be checked";
       return false;
     }
+  }
+  if (options->list && !options->folder.empty()) {
+    *error = "--list takes no folder";
+    return false;
+  }
+  if (options->trace &&
+      (options->list || options->json || !options->capture.empty())) {
+    *error = "--trace takes no --list, --devices or --json";
+    return false;
+  }
+  if (options->launcherArgumentsGiven && !options->trace) {
+    *error = "arguments after -- are the launcher's, for --trace";
+    return false;
   }
   return true;
 }
@@ -125,15 +175,20 @@ CommandResult Fail(const std::string& program, const std::string& message) {
 }  // namespace
 
 CommandResult RunCommand(const std::string& program,
-                         const std::vector<std::string>& arguments) {
+                         const std::vector<std::string>& arguments,
+                         LiveOutput& live) {
   Options options;
   std::string error;
   if (!ParseOptions(arguments, &options, &error))
     return CommandResult{kCannotCheck, "",
-                         program + ": " + error + "\n" + Usage(program)};
-  if (options.help) return CommandResult{kNothingWrong, Usage(program), ""};
-  if (options.list && !options.folder.empty())
-    return Fail(program, "--list takes no folder");
+                         program + ": " + error + "\n" + ShortUsage(program) +
+                             "Try '" + program + " --help' for more.\n"};
+  if (options.help) return CommandResult{kNothingWrong, Help(program), ""};
+  if (options.version)
+    return CommandResult{kNothingWrong,
+                         program + " " + POMVARIN_VERSION + "\n", ""};
+  if (options.trace)
+    return RunTrace(program, options.folder, options.launcherArguments, live);
 
   Devices devices;
   if (!ReadDevices(options, &devices, &error)) return Fail(program, error);

@@ -18,8 +18,18 @@ struct CommandResult {
   std::string err;
 };
 
+// Where --trace prints while the launcher runs, before the result is had.
+class LiveOutput {
+ public:
+  virtual void Print(const std::string& text) = 0;
+
+ protected:
+  ~LiveOutput() = default;
+};
+
 // Runs the check the arguments ask for; program names the tool in messages.
 CommandResult RunCommand(const std::string& program,
-                         const std::vector<std::string>& arguments);
+                         const std::vector<std::string>& arguments,
+                         LiveOutput& live);
 
 }  // namespace pomvarin::check

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "check/capture.h"
+#include "platform/check_support.h"
+#include "pomvarin_version.h"
 #include "tests/temp_disc.h"
 
 namespace pomvarin::check {
@@ -16,22 +18,63 @@ using test::TempDisc;
 const char kCapture[] =
     "PCI\\VEN_8086&DEV_0D57&SUBSYS_00000000&REV_00 PCI\\VEN_8086&DEV_0D57\n";
 
+// Collects what --trace prints as it happens.
+class CollectedOutput : public LiveOutput {
+ public:
+  void Print(const std::string& text) override { text_ += text; }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
 CommandResult RunCheck(const std::vector<std::string>& arguments) {
-  return RunCommand("pomvarin-check", arguments);
+  CollectedOutput live;
+  const CommandResult result = RunCommand("pomvarin-check", arguments, live);
+  EXPECT_EQ(live.text(), "") << "printed as it happened";
+  return result;
 }
 
-TEST(CommandTest, ArgumentsItCannotUseGiveStatus2AndTheUsage) {
+TEST(CommandTest, ArgumentsItCannotUseGiveStatus2AndAShortUsage) {
   const std::vector<std::vector<std::string>> cases = {
-      {"--bogus"}, {"one", "two"}, {"--devices"}, {"--list", "folder"}};
+      {"--bogus"},          {"one", "two"},     {"--devices"},
+      {"--list", "folder"}, {"--trace", "--json"},
+      {"--list", "--trace"}, {"--trace", "--devices", "capture.txt"},
+      {"folder", "--", "/s"}};
   for (const auto& arguments : cases) {
     const CommandResult result = RunCheck(arguments);
     EXPECT_EQ(result.status, kCannotCheck) << arguments[0];
     EXPECT_TRUE(result.out.empty());
     EXPECT_EQ(result.err.rfind("pomvarin-check: ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find("\nusage: pomvarin-check [FOLDER]"),
+              std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("Exit status"), std::string::npos)
+        << "the whole help instead of the usage";
   }
-  const CommandResult help = RunCheck({"--help"});
-  EXPECT_EQ(help.status, kNothingWrong);
-  EXPECT_NE(help.out.find("usage: pomvarin-check [FOLDER]"), std::string::npos);
+}
+
+TEST(CommandTest, HelpAndVersionGoToStandardOutput) {
+  for (const char* option : {"--help", "-h"}) {
+    const CommandResult help = RunCheck({"folder", option});
+    EXPECT_EQ(help.status, kNothingWrong);
+    EXPECT_EQ(help.out.rfind("usage: pomvarin-check [FOLDER]", 0), 0u);
+    EXPECT_NE(help.out.find("--trace [FOLDER] [-- ARGUMENTS]"),
+              std::string::npos);
+    EXPECT_NE(help.out.find("the setups it finds start"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+  }
+  // "/?" is the help where the system knows it, elsewhere a folder's name.
+  const CommandResult slash = RunCheck({"/?"});
+  if (platform::HasSlashHelpSwitch()) {
+    EXPECT_EQ(slash.status, kNothingWrong);
+    EXPECT_EQ(slash.out.rfind("usage: ", 0), 0u);
+  } else {
+    EXPECT_EQ(slash.status, kCannotCheck);
+    EXPECT_NE(slash.err.find("cannot enter the folder /?"), std::string::npos);
+  }
+  const CommandResult version = RunCheck({"--version"});
+  EXPECT_EQ(version.status, kNothingWrong);
+  EXPECT_EQ(version.out, "pomvarin-check " POMVARIN_VERSION "\n");
 }
 
 TEST(CommandTest, ListsACaptureInTheListForm) {

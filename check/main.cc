@@ -14,12 +14,23 @@ std::string ProgramName(const char* path) {
   return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
+// --trace's lines reach the console as they come, before the setups that
+// the launcher starts write their own.
+class ConsoleOutput : public pomvarin::check::LiveOutput {
+ public:
+  void Print(const std::string& text) override {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
+  ConsoleOutput console;
   const pomvarin::check::CommandResult result =
-      pomvarin::check::RunCommand(ProgramName(argv[0]), arguments);
+      pomvarin::check::RunCommand(ProgramName(argv[0]), arguments, console);
   std::fwrite(result.out.data(), 1, result.out.size(), stdout);
   std::fwrite(result.err.data(), 1, result.err.size(), stderr);
   return result.status;

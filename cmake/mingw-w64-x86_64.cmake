@@ -1,22 +1,7 @@
 # Cross-build for 64-bit Windows with MinGW-w64: a test twin of the shipped
 # 32-bit programs, for hosts that run no 32-bit code. Tests run under Wine's
 # 64-bit loader.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Fully static: the programs import system DLLs only.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# Named in full: the wine command picks a loader of its own.
+set(POMVARIN_MINGW_TARGET x86_64-w64-mingw32)
 set(POMVARIN_WINE_LOADER /usr/lib/wine/wine64)
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/wine-run.sh ${POMVARIN_WINE_LOADER})
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

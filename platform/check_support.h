@@ -1,6 +1,7 @@
 // What pomvarin-check needs of the system beyond the launcher's own
-// operations: a look at the whole configuration file, and a way into the
-// folder it checks. platform/win32 and platform/posix implement it.
+// operations: a look at the whole configuration file, a way into the folder
+// it checks, and a run of the real launcher with its trace.
+// platform/win32 and platform/posix implement it.
 #pragma once
 
 #include <cstdint>
@@ -54,5 +55,39 @@ void SetDeviceSource(DeviceSource* source);
 
 // Makes path the process's current directory; false when it cannot be.
 bool ChangeDirectory(const char* path);
+
+// Whether the system's own help switch "/?" is understood (Windows).
+bool HasSlashHelpSwitch();
+
+// ---- The launcher run with its trace -------------------------------------
+
+// Receives the trace lines of a run, in the order they are sent.
+class TraceReceiver {
+ public:
+  // One trace text, its bytes as sent, without a line end.
+  virtual void Receive(const std::string& text) = 0;
+
+ protected:
+  ~TraceReceiver() = default;
+};
+
+// The launcher's program beside this program's own file (Pomvarin.exe next
+// to PomvarinCheck.exe, pomvarin next to pomvarin-check). False, with the
+// path it looked for, when there is no such file.
+bool FindLauncherBesideSelf(std::string* path);
+
+struct TracedRun {
+  std::string program;
+  std::string folder;                   // the run's current directory
+  std::vector<std::string> arguments;   // after the program's own name
+};
+
+// Starts the program as a debugger does and hands every trace line to
+// receiver as it comes; returns once the program has ended, with its exit
+// status (128 + the signal's number for a Linux program ended by a
+// signal). Programs it starts run on. False, with the reason, when it
+// cannot be started.
+bool RunWithTrace(const TracedRun& run, TraceReceiver& receiver,
+                  std::uint32_t* exitStatus, std::string* error);
 
 }  // namespace pomvarin::platform

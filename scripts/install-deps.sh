@@ -4,8 +4,10 @@
 # shipped programs, x86-64 for their 64-bit test twin), Wine (64-bit always,
 # 32-bit where the machine runs it), the icon tools, clang with its sanitizer
 # and fuzzer runtimes and valgrind for the hostile-input checks, lspci for
-# the checks of pomvarin-check's captures, and Python with an X server and
-# its tools for the end-to-end suite and its picture of the warning box.
+# the checks of pomvarin-check's captures, Python with an X server and its
+# tools for the end-to-end suite and its picture of the warning box, and
+# what making and checking the packages takes (groff for the disc author's
+# guide, dpkg-dev, lintian, unzip, man-db, git for the fresh clones).
 #
 # Quiet when everything is there already; otherwise one line for each step,
 # with apt's own output kept back unless the install fails. It copes with a
@@ -21,6 +23,7 @@ packages=(
   icoutils netpbm
   clang libclang-rt-14-dev valgrind
   pciutils python3 xvfb xdotool x11-apps
+  git unzip dpkg-dev lintian groff-base man-db
 )
 # Only Wine's 32-bit loader needs it, and some machines cannot run that.
 wine32=wine32:i386
@@ -74,19 +77,28 @@ install() {
   return 1
 }
 
-if [ ${#missing[@]} -ne 0 ] && ! install "${missing[@]}"; then
+# wine32 goes in with the rest: its i386 libraries must be the very versions
+# of their amd64 twins, so both are resolved in one call. Installed apart,
+# the amd64 ones come from the newest suite, whose i386 index may be the one
+# that did not arrive, and -t never moves an installed package down.
+wanted=("${missing[@]}")
+[ -n "${need_wine32:-}" ] && wanted+=("$wine32")
+install "${wanted[@]}" && exit 0
+cp "$log" "$log.all"
+trap 'rm -f "$log" "$log.all"' EXIT
+if [ -z "${need_wine32:-}" ] ||
+   { [ ${#missing[@]} -ne 0 ] && ! install "${missing[@]}"; }; then
   say "FAILED to install ${missing[*]}:"
   show_log
   exit 1
 fi
-if [ -n "${need_wine32:-}" ] && ! install "$wine32"; then
-  # Where 32-bit programs cannot run anyway, the 32-bit suite is skipped
-  # and says so; elsewhere a missing wine32 is a fault.
-  if reason=$(bash "$(dirname "$0")/host-32bit.sh"); [ $? -eq 1 ]; then
-    say "could not install $wine32, which this machine has no use for: $reason"
-  else
-    say "FAILED to install $wine32:"
-    show_log
-    exit 1
-  fi
+# Where 32-bit programs cannot run anyway, the 32-bit suite is skipped and
+# says so; elsewhere a missing wine32 is a fault.
+if reason=$(bash "$(dirname "$0")/host-32bit.sh"); [ $? -eq 1 ]; then
+  say "could not install $wine32, which this machine has no use for: $reason"
+else
+  say "FAILED to install $wine32:"
+  mv "$log.all" "$log"
+  show_log
+  exit 1
 fi

@@ -3,6 +3,8 @@
 #   native     the Linux build's tests (linux preset);
 #   sanitize   the same under AddressSanitizer and UndefinedBehaviorSanitizer;
 #   fuzz       a short run of every fuzzer;
+#   package    the disc kit and the Debian package, built twice and compared,
+#              taken apart and their programs run from a scratch root;
 #   shipped    the checks of the shipped 32-bit Pomvarin.exe and
 #              PomvarinCheck.exe that need no Wine (format, imports, icons,
 #              version record);
@@ -41,6 +43,15 @@ build() {
   cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
 }
 
+# scripted NAME COMMAND...: a part whose last line is its own account.
+scripted() {
+  local name=$1
+  shift
+  "$@" | tee "$results/$name.txt"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+  tail -n 1 "$results/$name.txt" >>"$results/summary.txt"
+}
+
 # part NAME PRESET [CTEST ARGUMENTS]: builds PRESET and runs its tests.
 part() {
   local name=$1 preset=$2
@@ -59,13 +70,12 @@ part native linux
 part sanitize sanitize
 echo "== fuzz"
 if build fuzz; then
-  bash fuzz/run-fuzzers.sh 10 | tee "$results/fuzz.txt"
-  [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
-  # Its last line is its account.
-  tail -n 1 "$results/fuzz.txt" >>"$results/summary.txt"
+  scripted fuzz bash fuzz/run-fuzzers.sh 10
 else
   account python3 scripts/ctest-summary.py --failed fuzz "the fuzz build failed"
 fi
+echo "== package"
+scripted package bash tests/package/run.sh
 part shipped windows -L static
 part windows64 windows64
 

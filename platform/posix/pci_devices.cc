@@ -15,7 +15,9 @@
 namespace pomvarin::platform {
 
 struct DeviceListState {
-  posix::PosixPath folder = {};  // empty for a list of no devices
+  // Kept open so that every device's files are opened relative to it;
+  // none for a list of no devices.
+  posix::FolderStream folder;
   posix::NameTable names;
   // The hardware IDs of the device read last. A property is asked for
   // twice in a row, for its size and then for its bytes; the second request
@@ -60,52 +62,46 @@ bool IsPciEnumerator(const char* enumerator) {
   return enumerator[i] == '\0';
 }
 
-bool JoinFolderPath(const char* folder, const char* name, PosixPath& path) {
-  const int length = std::snprintf(path, sizeof path, "%s/%s", folder, name);
-  return length >= 0 && static_cast<std::size_t>(length) < sizeof path;
+// The device's file name, as "device/name", opened relative to the open
+// devices folder: one lookup of a short path, with no open of the device's
+// own folder. A device folder that may only be passed through still gives
+// its files.
+int OpenDeviceFile(int devicesFolder, const char* device, const char* name) {
+  PosixPath path;
+  const int length = std::snprintf(path, sizeof path, "%s/%s", device, name);
+  if (length < 0 || static_cast<std::size_t>(length) >= sizeof path) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  return openat(devicesFolder, path, O_RDONLY | O_CLOEXEC);
 }
 
-bool CopyPath(const char* source, PosixPath& path) {
-  const std::size_t length = std::strlen(source);
-  if (length >= sizeof path) return false;
-  std::memcpy(path, source, length + 1);
-  return true;
-}
-
-// Opens name in the device folder open as folder.
-int OpenInFolder(int folder, const char* name) {
-  return openat(folder, name, O_RDONLY | O_CLOEXEC);
-}
-
+// One read: the kernel hands a number file over whole, and a plain file
+// delivers all it holds up to the size asked for, so a read that fills the
+// buffer means a file longer than any number file.
 bool ReadNumberFile(int fd, std::uint32_t limit, std::uint32_t* value) {
   char text[kNumberFileSize];
-  std::size_t used = 0;
-  for (;;) {
-    const ssize_t got = read(fd, text + used, sizeof text - used);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (got == 0) break;
-    used += static_cast<std::size_t>(got);
-    // A full buffer is no number file.
-    if (used == sizeof text) return false;
-  }
-  return ParseDeviceNumber(text, used, limit, value);
+  ssize_t got;
+  do {
+    got = read(fd, text, sizeof text);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0 || static_cast<std::size_t>(got) == sizeof text) return false;
+  return ParseDeviceNumber(text, static_cast<std::size_t>(got), limit, value);
 }
 
-bool ReadNumber(int folder, const char* name, std::uint32_t limit,
-                std::uint32_t* value) {
-  FileDescriptor file(OpenInFolder(folder, name));
+bool ReadNumber(int devicesFolder, const char* device, const char* name,
+                std::uint32_t limit, std::uint32_t* value) {
+  FileDescriptor file(OpenDeviceFile(devicesFolder, device, name));
   return file.get() >= 0 && ReadNumberFile(file.get(), limit, value);
 }
 
-bool ReadRevision(int folder, std::uint32_t* revision) {
-  FileDescriptor file(OpenInFolder(folder, "revision"));
+bool ReadRevision(int devicesFolder, const char* device,
+                  std::uint32_t* revision) {
+  FileDescriptor file(OpenDeviceFile(devicesFolder, device, "revision"));
   if (file.get() >= 0) return ReadNumberFile(file.get(), kByteLimit, revision);
   if (errno != ENOENT) return false;
   // Without a revision file the configuration space still holds it.
-  FileDescriptor config(OpenInFolder(folder, "config"));
+  FileDescriptor config(OpenDeviceFile(devicesFolder, device, "config"));
   if (config.get() < 0) return false;
   unsigned char byte = 0;
   ssize_t got;
@@ -136,23 +132,18 @@ bool ParseDeviceNumber(const char* text, std::size_t length,
   return true;
 }
 
-bool ReadPciNumbers(const char* deviceFolder, PciNumbers* numbers) {
-  // The folder is looked up once, its files relative to it: each full path
-  // would be looked up again from the root. A folder that may only be
-  // passed through still gives its files, as with full paths.
-  FileDescriptor folder(
-      open(deviceFolder, O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() < 0) return false;
+bool ReadPciNumbers(int devicesFolder, const char* deviceName,
+                    PciNumbers* numbers) {
   std::uint32_t vendor, device, subsystemVendor, subsystemDevice, revision,
       classCode;
-  if (!ReadNumber(folder.get(), "vendor", kWordLimit, &vendor) ||
-      !ReadNumber(folder.get(), "device", kWordLimit, &device) ||
-      !ReadNumber(folder.get(), "subsystem_vendor", kWordLimit,
+  if (!ReadNumber(devicesFolder, deviceName, "vendor", kWordLimit, &vendor) ||
+      !ReadNumber(devicesFolder, deviceName, "device", kWordLimit, &device) ||
+      !ReadNumber(devicesFolder, deviceName, "subsystem_vendor", kWordLimit,
                   &subsystemVendor) ||
-      !ReadNumber(folder.get(), "subsystem_device", kWordLimit,
+      !ReadNumber(devicesFolder, deviceName, "subsystem_device", kWordLimit,
                   &subsystemDevice) ||
-      !ReadRevision(folder.get(), &revision) ||
-      !ReadNumber(folder.get(), "class", kClassLimit, &classCode))
+      !ReadRevision(devicesFolder, deviceName, &revision) ||
+      !ReadNumber(devicesFolder, deviceName, "class", kClassLimit, &classCode))
     return false;
   numbers->vendor = static_cast<std::uint16_t>(vendor);
   numbers->device = static_cast<std::uint16_t>(device);
@@ -168,10 +159,8 @@ DeviceList OpenPciDeviceList(const char* devicesFolder,
   std::unique_ptr<DeviceListState> list(new (std::nothrow) DeviceListState);
   if (!list) return nullptr;
   if (!IsPciEnumerator(enumerator)) return list.release();
-  FolderStream folder;
-  folder.Reset(opendir(devicesFolder));
-  if (!folder.get() || !CopyPath(devicesFolder, list->folder) ||
-      !ReadFolderNames(folder.get(), &list->names))
+  list->folder.Reset(opendir(devicesFolder));
+  if (!list->folder.get() || !ReadFolderNames(list->folder.get(), &list->names))
     return nullptr;
   list->names.Sort(
       [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
@@ -225,12 +214,10 @@ PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
   if (!list || index >= list->names.count() || property != kPropertyHardwareId)
     return PropertyRead::kFailed;
   if (!list->idsKept || list->idsIndex != index) {
-    posix::PosixPath deviceFolder;
     PciNumbers numbers;
     list->idsKept = false;
-    if (!posix::JoinFolderPath(list->folder, list->names.Name(index),
-                               deviceFolder) ||
-        !posix::ReadPciNumbers(deviceFolder, &numbers))
+    if (!posix::ReadPciNumbers(dirfd(list->folder.get()),
+                               list->names.Name(index), &numbers))
       return PropertyRead::kFailed;
     list->idsSize = static_cast<std::uint32_t>(
         FormatHardwareIds(numbers, list->ids));

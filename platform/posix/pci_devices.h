@@ -19,10 +19,10 @@ constexpr char kPciDevicesFolder[] = "/sys/bus/pci/devices";
 bool ParseDeviceNumber(const char* text, std::size_t length,
                        std::uint32_t limit, std::uint32_t* value);
 
-// Reads the numbers from deviceFolder (OS form). A folder without a
-// "revision" file gives the revision as byte 8 of its "config" file. False
-// when a number is missing or malformed.
-bool ReadPciNumbers(const char* deviceFolder, PciNumbers* numbers);
+// Reads the numbers of the device folder named device in the open folder
+// devicesFolder. A device without a "revision" file gives the revision as
+// byte 8 of its "config" file. False when a number is missing or malformed.
+bool ReadPciNumbers(int devicesFolder, const char* device, PciNumbers* numbers);
 
 // The device list of devicesFolder (laid out like kPciDevicesFolder): every
 // entry is a present device, in byte order of the names, for the enumerator

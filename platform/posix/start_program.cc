@@ -6,18 +6,19 @@
 #include <cstring>
 #include <csignal>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/posix/command_line.h"
+
+extern char** environ;
 
 namespace pomvarin::platform::posix {
 
 namespace {
 
 constexpr char kOpener[] = "xdg-open";
-constexpr int kExecFailed = 127;
 
 bool IsExecutableFile(const char* path) {
   struct stat status;
@@ -25,39 +26,62 @@ bool IsExecutableFile(const char* path) {
          access(path, X_OK) == 0;
 }
 
-// In the started program's process only: standard input, output and error
-// go to /dev/null. False when that cannot be arranged.
-bool SilenceStandardStreams() {
-  const int null = open("/dev/null", O_RDWR);
-  if (null < 0) return false;
-  for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
-    if (dup2(null, stream) < 0) return false;
+// What a spawn is to do in the child, released with the owner.
+class SpawnOptions {
+ public:
+  SpawnOptions()
+      : actionsMade_(posix_spawn_file_actions_init(&actions_) == 0),
+        attributesMade_(posix_spawnattr_init(&attributes_) == 0) {}
+  ~SpawnOptions() {
+    if (actionsMade_) posix_spawn_file_actions_destroy(&actions_);
+    if (attributesMade_) posix_spawnattr_destroy(&attributes_);
   }
-  if (null > STDERR_FILENO) close(null);
-  return true;
-}
+  SpawnOptions(const SpawnOptions&) = delete;
+  SpawnOptions& operator=(const SpawnOptions&) = delete;
 
-// Starts program with arguments through an intermediate process that exits
-// at once: the program is then nobody's child here, so it leaves no zombie
-// and is not waited for. Everything is prepared before forking.
+  // The launcher ignores SIGPIPE; the started program gets the usual
+  // default. Hidden, its standard input, output and error go to /dev/null.
+  bool Prepare(ShowCommand show) {
+    if (!actionsMade_ || !attributesMade_) return false;
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    if (posix_spawnattr_setsigdefault(&attributes_, &defaults) != 0 ||
+        posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGDEF) != 0)
+      return false;
+    return show != ShowCommand::kHide ||
+           (posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO,
+                                             "/dev/null", O_RDWR, 0) == 0 &&
+            posix_spawn_file_actions_adddup2(&actions_, STDIN_FILENO,
+                                             STDOUT_FILENO) == 0 &&
+            posix_spawn_file_actions_adddup2(&actions_, STDIN_FILENO,
+                                             STDERR_FILENO) == 0);
+  }
+
+  const posix_spawn_file_actions_t* actions() const { return &actions_; }
+  const posix_spawnattr_t* attributes() const { return &attributes_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+  posix_spawnattr_t attributes_;
+  bool actionsMade_;
+  bool attributesMade_;
+};
+
+// Starts program with arguments and does not wait for it. It is this
+// process's child only while the launcher runs, which ends moments later;
+// then the system adopts and reaps it, and nobody is left to wait for it.
+// Spawned rather than forked twice: the child shares the launcher's memory
+// until it execs, so nothing is copied and no intermediate process is made
+// and waited for. A start that fails (no /dev/null, exec refused) starts
+// nothing; the C library reaps such a child itself.
 void StartDetached(const char* program, char* const* arguments,
                    ShowCommand show) {
-  const pid_t intermediate = fork();
-  if (intermediate < 0) return;
-  if (intermediate == 0) {
-    if (fork() == 0) {
-      // The launcher ignores SIGPIPE; the setup gets the usual default.
-      signal(SIGPIPE, SIG_DFL);
-      if (show == ShowCommand::kHide && !SilenceStandardStreams())
-        _exit(kExecFailed);
-      execv(program, arguments);
-      _exit(kExecFailed);
-    }
-    _exit(0);
-  }
-  int status;
-  while (waitpid(intermediate, &status, 0) < 0 && errno == EINTR) {
-  }
+  SpawnOptions options;
+  if (!options.Prepare(show)) return;
+  pid_t child;
+  posix_spawn(&child, program, options.actions(), options.attributes(),
+              arguments, environ);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -51,6 +52,9 @@ stderr=$(readlink /proc/$$/fd/2)
   printf 'folder=%s\n' "$(pwd)"
   printf 'stdin=%s\nstdout=%s\nstderr=%s\n' "$stdin" "$stdout" "$stderr"
   printf 'waited=%s\n' "$waited"
+  # Read now, after any wait: the parent and the ignored-signal mask.
+  awk '{ print "parent=" $4 }' /proc/$$/stat
+  sed -n 's/^SigIgn:[[:space:]]*/ignored=/p' /proc/$$/status
 } > "$folder/record.partial"
 mv "$folder/record.partial" "$folder/record"
 )script";
@@ -88,11 +92,27 @@ std::string FirstOpenedLine(const std::string& log) {
   return text.substr(0, text.find('\n') + 1);
 }
 
-// No child is left, not even one that ended: StartProgram reaped its
-// intermediate process and the program is not this process's child.
+// No child is left, not even one that ended.
 bool HasNoChildren() {
   int status;
   return waitpid(-1, &status, WNOHANG) < 0 && errno == ECHILD;
+}
+
+// Calls StartProgram in a process of its own that then exits, as the
+// launcher's run does, and waits for that process; returns its id. Like the
+// launcher it ignores SIGPIPE.
+pid_t StartFromALauncher(const char* path, const char* parameters,
+                         ShowCommand show) {
+  const pid_t launcher = fork();
+  if (launcher == 0) {
+    signal(SIGPIPE, SIG_IGN);
+    StartProgram(path, parameters, show);
+    _exit(0);
+  }
+  int status;
+  while (launcher > 0 && waitpid(launcher, &status, 0) < 0 && errno == EINTR) {
+  }
+  return launcher;
 }
 
 class PathVariable {
@@ -154,8 +174,8 @@ class StartedArguments
       public ::testing::WithParamInterface<ArgumentsCase> {};
 
 TEST_P(StartedArguments, ProgramGetsSplitParametersAndTheCurrentFolder) {
-  StartProgram(WindowsSeparators(probe_).c_str(), GetParam().parameters,
-               ShowCommand::kHide);
+  StartFromALauncher(WindowsSeparators(probe_).c_str(), GetParam().parameters,
+                     ShowCommand::kHide);
   EXPECT_TRUE(HasNoChildren());
   const std::string record = Record();
   EXPECT_NE(record.find("program=" + probe_ + "\n" +
@@ -176,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "argument=[C:\\Disc\\a.inf]\nargument=[]\n"}));
 
 TEST_F(StartProgramTest, HiddenProgramTalksToDevNull) {
-  StartProgram(probe_.c_str(), "", ShowCommand::kHide);
+  StartFromALauncher(probe_.c_str(), "", ShowCommand::kHide);
   const std::string record = Record();
   EXPECT_NE(record.find("stdin=/dev/null\nstdout=/dev/null\nstderr=/dev/null\n"),
             std::string::npos)
@@ -189,7 +209,7 @@ TEST_F(StartProgramTest, ShownProgramInheritsTheStreams) {
   {
     StreamCapture captureOut(STDOUT_FILENO, out);
     StreamCapture captureErr(STDERR_FILENO, err);
-    StartProgram(probe_.c_str(), "", ShowCommand::kShow);
+    StartFromALauncher(probe_.c_str(), "", ShowCommand::kShow);
   }
   const std::string record = Record();
   EXPECT_NE(record.find("stdout=" + out + "\nstderr=" + err + "\n"),
@@ -199,14 +219,29 @@ TEST_F(StartProgramTest, ShownProgramInheritsTheStreams) {
   EXPECT_EQ(ReadFileText(err), "to-stderr\n");
 }
 
-// The program waits for a file made only after StartProgram returned: had
-// StartProgram waited for it, the program would have given up first.
-TEST_F(StartProgramTest, ReturnsWithoutWaitingForTheProgram) {
-  StartProgram(probe_.c_str(), " wait", ShowCommand::kHide);
+// The program waits for a file made only after the launcher exited: had
+// StartProgram waited for it, the program would have given up first. Once
+// the launcher is gone the program, still running, is nobody's child here:
+// the system adopted it. It does not inherit the launcher's ignored SIGPIPE.
+TEST_F(StartProgramTest, ReturnsWithoutWaitingAndLeavesNobodyToWait) {
+  const pid_t launcher =
+      StartFromALauncher(probe_.c_str(), " wait", ShowCommand::kHide);
+  ASSERT_GT(launcher, 0);
   EXPECT_FALSE(Exists(probeFolder_ + "/record"));
   EXPECT_TRUE(HasNoChildren());
   ASSERT_TRUE(WriteFile(probeFolder_ + "/release", ""));
-  EXPECT_NE(Record().find("waited=released\n"), std::string::npos);
+  const std::string record = Record();
+  EXPECT_NE(record.find("waited=released\n"), std::string::npos) << record;
+  const std::size_t parentAt = record.find("parent=");
+  ASSERT_NE(parentAt, std::string::npos) << record;
+  const long parent = std::strtol(record.c_str() + parentAt + 7, nullptr, 10);
+  EXPECT_NE(parent, launcher) << record;
+  EXPECT_NE(parent, getpid()) << record;
+  const std::size_t ignoredAt = record.find("ignored=");
+  ASSERT_NE(ignoredAt, std::string::npos) << record;
+  const unsigned long long ignored =
+      std::strtoull(record.c_str() + ignoredAt + 8, nullptr, 16);
+  EXPECT_EQ(ignored & (1ull << (SIGPIPE - 1)), 0u) << record;
 }
 
 class OpenerTest : public StartProgramTest {
@@ -231,8 +266,8 @@ class OpenerTest : public StartProgramTest {
 TEST_F(OpenerTest, NonExecutableFileGoesToTheOpener) {
   ASSERT_TRUE(WriteFile(openerFolder_ + "/xdg-open", kOpenerScript, 0755));
   PathVariable path(folder_.Join("empty") + ":" + openerFolder_);
-  StartProgram(WindowsSeparators(document_).c_str(), " /S",
-               ShowCommand::kHide);
+  StartFromALauncher(WindowsSeparators(document_).c_str(), " /S",
+                     ShowCommand::kHide);
   EXPECT_TRUE(HasNoChildren());
   EXPECT_EQ(FirstOpenedLine(openerFolder_ + "/opened"), document_ + "|\n");
 }
@@ -243,12 +278,13 @@ TEST_F(OpenerTest, NothingHappensWithoutAnOpenerOrForAMissingFile) {
   ASSERT_TRUE(WriteFile(openerFolder_ + "/xdg-open", kOpenerScript, 0755));
   {
     PathVariable path(folder_.Join("empty"));
-    StartProgram(document_.c_str(), "", ShowCommand::kHide);
+    StartFromALauncher(document_.c_str(), "", ShowCommand::kHide);
     EXPECT_TRUE(HasNoChildren());
   }
   PathVariable path(openerFolder_);
-  StartProgram((probeFolder_ + "/absent.txt").c_str(), "", ShowCommand::kHide);
-  StartProgram(document_.c_str(), "", ShowCommand::kHide);
+  StartFromALauncher((probeFolder_ + "/absent.txt").c_str(), "",
+                     ShowCommand::kHide);
+  StartFromALauncher(document_.c_str(), "", ShowCommand::kHide);
   EXPECT_EQ(FirstOpenedLine(openerFolder_ + "/opened"), document_ + "|\n");
   EXPECT_FALSE(Exists(probeFolder_ + "/document-ran"));
 }

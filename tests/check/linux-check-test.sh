@@ -62,4 +62,62 @@ mkdir "$work/nothing"
 status=$?
 [ "$status" -eq 2 ] || fail "no Pomvarin.ini: exit status $status, not 2"
 
+# 4. --trace: the launcher beside the check, run for real in the disc with
+#    the arguments after --, its trace lines as they come, then its status.
+"$check" --trace "$disc" -- /s >"$work/traced.txt" 2>"$work/traced-errors.txt"
+status=$?
+[ "$status" -eq 0 ] || fail "--trace: exit status $status: $(cat "$work/traced-errors.txt")"
+{
+  echo "Running $launcher in $disc with \"/s\""
+  echo "trace: /s"
+  echo "trace: $ven_id"
+  rest=${ven_id:1}
+  echo "trace: ${ven_id:0:1}${rest,,}"
+  sed 's/^/trace: /; a trace: Slience Install' "$work/would-start.txt"
+  echo "trace: $disc\\Drivers"
+  echo "trace: VEN_NONE"
+  echo "trace: Ven_none"
+  echo "Exit status: 0"
+} >"$work/expected-trace.txt"
+diff -u "$work/expected-trace.txt" "$work/traced.txt" || fail "--trace: not the launcher's trace"
+
+# Nothing matched: the launcher's stand-in for the box is on its standard
+# error too. The setups of a normal start share that stream: what they write
+# after the launcher has ended still arrives, and does not end them.
+late=$work/late-disc
+mkdir -p "$late/Drivers"
+printf '#!/bin/sh
+sleep 0.3
+echo "written late" >&2
+echo survived >>"%s/survived"
+' "$work" \
+  >"$late/Drivers/late.sh"
+chmod +x "$late/Drivers/late.sh"
+printf '[PomvarinInfo]\nVendorCount=2\n[VendorInfo1]\nVenID=VEN_NONE\n[VendorInfo2]\nVenID=%s\nSetupFileRootDir=\\Drivers\nSetupFileName=late.sh\n' \
+  "$ven_id" >"$late/Pomvarin.ini"
+printf '[PomvarinInfo]\nVendorCount=1\n[VendorInfo1]\nVenID=VEN_NONE\n' >"$work/nothing/Pomvarin.ini"
+(cd "$work/nothing" && "$check" --trace) >"$work/traced.txt"
+status=$?
+[ "$status" -eq 0 ] || fail "--trace with no match: exit status $status"
+grep -qxF 'trace: Warning: No Matched Device Driver!' "$work/traced.txt" ||
+  fail "--trace with no match: no warning: $(cat "$work/traced.txt")"
+"$check" --trace "$late" >/dev/null 2>"$work/late-errors.txt"
+wait_for_lines "$work/survived" 1 || fail "a setup writing after the launcher ended did not survive"
+wait_for_lines "$work/late-errors.txt" 1 && grep -qxF "written late" "$work/late-errors.txt" ||
+  fail "a setup's late output was lost: $(cat "$work/late-errors.txt")"
+
+# No launcher beside the check, and a command line it cannot use: status 2,
+# the reason on standard error.
+mkdir "$work/alone"
+cp "$check" "$work/alone/"
+"$work/alone/${check##*/}" --trace >"$work/alone.txt" 2>&1
+status=$?
+[ "$status" -eq 2 ] || fail "--trace without a launcher: exit status $status, not 2"
+grep -qF "the launcher is not found: there is no $work/alone/pomvarin" "$work/alone.txt" ||
+  fail "--trace without a launcher: $(cat "$work/alone.txt")"
+"$check" --trace "$disc" --json >"$work/usage.txt" 2>"$work/usage-errors.txt"
+status=$?
+[ "$status" -eq 2 ] && [ ! -s "$work/usage.txt" ] && grep -q '^usage: ' "$work/usage-errors.txt" ||
+  fail "a wrong command line: status $status, $(cat "$work/usage.txt" "$work/usage-errors.txt")"
+
 [ "$failures" -eq 0 ]

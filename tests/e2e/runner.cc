@@ -1,6 +1,7 @@
 // Runs Pomvarin.exe the way the end-to-end suite needs it, and records what
-// it did: a tiny debugger that starts the program with an exact command line
-// and current directory, keeps every debug-output text byte for byte, finds
+// it did: it starts the program under the platform layer's small debugger
+// with an exact command line and current directory, keeps every debug-output
+// text byte for byte (as PomvarinCheck.exe --trace shows them), finds
 // the warning box by its caption, reads its text and closes it, and waits
 // until every program started from the run has ended.
 //
@@ -23,7 +24,8 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <vector>
+
+#include "platform/win32/debug_run.h"
 
 namespace {
 
@@ -100,24 +102,6 @@ void MakeFile(const std::string& path) {
                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-// The bytes of one debug-output text as the program sent them, without the
-// terminator.
-std::string ReadDebugText(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
-  std::size_t size = info.nDebugStringLength;
-  if (info.fUnicode) size *= 2;
-  std::string text(size, '\0');
-  SIZE_T read = 0;
-  if (size > 0)
-    ReadProcessMemory(process, info.lpDebugStringData, &text[0], size, &read);
-  text.resize(read);
-  const std::size_t terminator = info.fUnicode ? 2 : 1;
-  if (text.size() >= terminator &&
-      text.find_first_not_of('\0', text.size() - terminator) ==
-          std::string::npos)
-    text.resize(text.size() - terminator);
-  return text;
-}
-
 // Looks for a shown warning box; records its text and closes it. Returns
 // whether one was handled.
 bool HandleWarningBox(const Request& request, Result* result) {
@@ -166,70 +150,52 @@ DWORD ActiveProcesses(HANDLE job) {
   return accounting.ActiveProcesses;
 }
 
+// What the runner adds to the debugger's run: the program and everything it
+// starts in the job, the warning box found and closed, and a time limit.
+class RunRecorder : public pomvarin::platform::win32::DebugListener {
+ public:
+  RunRecorder(const Request& request, HANDLE job, Result* result)
+      : request_(request), job_(job), result_(result) {}
+
+  void Created(HANDLE process) override {
+    // In the job before it runs, so that every program it starts is counted.
+    if (!AssignProcessToJobObject(job_, process))
+      result_->Add('E', "no job: " + std::to_string(GetLastError()));
+    start_ = GetTickCount();
+  }
+  void Output(const std::string& text) override { result_->Add('T', text); }
+  bool Idle() override {
+    HandleWarningBox(request_, result_);
+    if (GetTickCount() - start_ <= kRunLimitMilliseconds) return true;
+    result_->Add('E', "the program did not end");
+    return false;
+  }
+
+ private:
+  const Request& request_;
+  HANDLE job_;
+  Result* result_;
+  DWORD start_ = 0;
+};
+
 // Runs the program to its end under the debugger. False when it could not
 // be started or did not end in time (the fault is in result then).
 bool RunProgram(const Request& request, HANDLE job, Result* result) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::vector<char> commandLine(request.commandLine.begin(),
-                                request.commandLine.end());
-  commandLine.push_back('\0');
-  if (!CreateProcessA(request.program.c_str(), commandLine.data(), nullptr,
-                      nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS | CREATE_SUSPENDED,
-                      nullptr, request.currentDirectory.c_str(), &startup,
-                      &process)) {
-    result->Add('E', "CreateProcess failed: " + std::to_string(GetLastError()));
-    return false;
+  RunRecorder recorder(request, job, result);
+  DWORD code = 0;
+  switch (pomvarin::platform::win32::RunUnderDebugger(
+      request.program.c_str(), request.commandLine,
+      request.currentDirectory.c_str(), recorder, &code)) {
+    case pomvarin::platform::win32::DebugOutcome::kExited:
+      result->AddExitCode(code);
+      return true;
+    case pomvarin::platform::win32::DebugOutcome::kNotStarted:
+      result->Add('E', "CreateProcess failed: " + std::to_string(code));
+      return false;
+    case pomvarin::platform::win32::DebugOutcome::kStopped:
+      break;
   }
-  Handle processHandle(process.hProcess);
-  Handle threadHandle(process.hThread);
-  // In the job before it runs, so that every program it starts is counted.
-  if (!AssignProcessToJobObject(job, process.hProcess))
-    result->Add('E', "no job: " + std::to_string(GetLastError()));
-  ResumeThread(process.hThread);
-
-  const DWORD start = GetTickCount();
-  for (;;) {
-    DEBUG_EVENT event;
-    if (!WaitForDebugEvent(&event, kPollMilliseconds)) {
-      HandleWarningBox(request, result);
-      if (GetTickCount() - start > kRunLimitMilliseconds) {
-        result->Add('E', "the program did not end");
-        TerminateProcess(process.hProcess, 1);
-        return false;
-      }
-      continue;
-    }
-    DWORD continueStatus = DBG_CONTINUE;
-    switch (event.dwDebugEventCode) {
-      case CREATE_PROCESS_DEBUG_EVENT:
-        if (event.u.CreateProcessInfo.hFile)
-          CloseHandle(event.u.CreateProcessInfo.hFile);
-        break;
-      case LOAD_DLL_DEBUG_EVENT:
-        if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
-        break;
-      case OUTPUT_DEBUG_STRING_EVENT:
-        result->Add('T', ReadDebugText(process.hProcess,
-                                       event.u.DebugString));
-        break;
-      case EXCEPTION_DEBUG_EVENT:
-        // Only the loader's breakpoint is the debugger's; anything else
-        // belongs to the program.
-        if (event.u.Exception.ExceptionRecord.ExceptionCode !=
-            EXCEPTION_BREAKPOINT)
-          continueStatus = DBG_EXCEPTION_NOT_HANDLED;
-        break;
-      case EXIT_PROCESS_DEBUG_EVENT:
-        result->AddExitCode(event.u.ExitProcess.dwExitCode);
-        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
-        return true;
-      default:
-        break;
-    }
-    ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
-  }
+  return false;
 }
 
 }  // namespace
