@@ -312,6 +312,17 @@ class Checker {
            "is empty: it matches the first PCI device of any vendor");
       return;
     }
+    for (const Device& device : devices_) {
+      if (device.note.empty() || device.hardwareIds.empty() ||
+          !(DependsOnSubsystem(device.hardwareIds.front(), entry.upperId) ||
+            DependsOnSubsystem(device.hardwareIds.front(), entry.lowerId)))
+        continue;
+      Warn(entry.section, "VenID",
+           "whether it matches " + device.hardwareIds.front() +
+               " depends on its SUBSYS_ digits, which the capture does not "
+               "give (see the note): Windows may answer otherwise");
+      break;
+    }
     for (const std::string& form : {entry.upperId, entry.lowerId}) {
       for (const Device& device : devices_) {
         if (device.hardwareIds.empty()) continue;
@@ -325,6 +336,31 @@ class Checker {
         return;
       }
     }
+  }
+
+  // Whether text occurring in id depends on id's eight SUBSYS_ digits: it
+  // occurs nowhere else, and would where some other hex digits stood there.
+  static bool DependsOnSubsystem(const std::string& id,
+                                 const std::string& text) {
+    const std::size_t field = id.find("&SUBSYS_");
+    if (field == std::string::npos || text.empty()) return false;
+    const std::size_t begin = field + 8, end = begin + 8;
+    for (std::size_t at = id.find(text); at != std::string::npos;
+         at = id.find(text, at + 1)) {
+      if (at + text.size() <= begin || at >= end) return false;
+    }
+    for (std::size_t at = 0; at + text.size() <= id.size(); ++at) {
+      if (at + text.size() <= begin || at >= end) continue;
+      bool fits = true;
+      for (std::size_t i = 0; i < text.size() && fits; ++i) {
+        const char c = text[i];
+        fits = at + i >= begin && at + i < end
+                   ? (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')
+                   : c == id[at + i];
+      }
+      if (fits) return true;
+    }
+    return false;
   }
 
   // The name of a field whose digits hold text ("DEV_", ...), or "".

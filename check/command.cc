@@ -1,10 +1,10 @@
 #include "check/command.h"
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "check/check.h"
-#include "check/devices.h"
+#include "check/capture.h"
 #include "check/report_format.h"
 #include "check/trace.h"
 #include "devices/device_matcher.h"
@@ -127,17 +127,33 @@ bool ReadDevices(const Options& options, Devices* devices,
     return false;
   }
   std::ifstream file(options.capture, std::ios::binary);
-  std::ostringstream text;
-  if (!file || !(text << file.rdbuf())) {
+  if (!file) {
     *error = "cannot read the capture " + options.capture;
     return false;
   }
-  std::string parseError;
-  if (!ParseDeviceCapture(text.str(), devices, &parseError)) {
-    *error = options.capture + ": " + parseError;
+  const std::string bytes{std::istreambuf_iterator<char>(file),
+                          std::istreambuf_iterator<char>()};
+  CaptureError captureError;
+  if (file.bad() || !ReadDeviceCapture(bytes, devices, &captureError)) {
+    *error = file.bad() ? "cannot read the capture " + options.capture
+                        : DescribeCaptureError(options.capture, captureError);
     return false;
   }
   return true;
+}
+
+std::vector<std::string> NotesOf(const Devices& devices) {
+  std::vector<std::string> notes;
+  for (const Device& device : devices) {
+    if (!device.note.empty()) notes.push_back(device.note);
+  }
+  return notes;
+}
+
+std::string NotesText(const Devices& devices) {
+  std::string text;
+  for (const std::string& note : NotesOf(devices)) text += "note: " + note + "\n";
+  return text;
 }
 
 std::string DevicesAsJson(const Devices& devices) {
@@ -180,7 +196,7 @@ CommandResult RunCommand(const std::string& program,
     return CommandResult{kNothingWrong,
                          options.json ? DevicesAsJson(devices)
                                       : FormatDeviceList(devices),
-                         ""};
+                         NotesText(devices)};
 
   if (!options.folder.empty() &&
       !platform::ChangeDirectory(options.folder.c_str()))
@@ -199,7 +215,7 @@ CommandResult RunCommand(const std::string& program,
     case CheckOutcome::kChecked:
       break;
   }
-  const DeviceSource source{options.capture, devices.size()};
+  const DeviceSource source{options.capture, devices.size(), NotesOf(devices)};
   return CommandResult{
       report.warnings.empty() ? kNothingWrong : kWarnings,
       options.json ? FormatJson(report, source) : FormatText(report, source),

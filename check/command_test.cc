@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "check/devices.h"
+#include "check/capture.h"
 #include "platform/check_support.h"
 #include "pomvarin_version.h"
 #include "tests/temp_disc.h"
@@ -83,8 +83,8 @@ TEST(CommandTest, ListsACaptureInTheListForm) {
   const CommandResult result = RunCheck({"--list", "--devices", "devices.txt"});
   EXPECT_EQ(result.status, kNothingWrong) << result.err;
   Devices devices;
-  std::string error;
-  ASSERT_TRUE(ParseDeviceCapture(kCapture, &devices, &error));
+  CaptureError error;
+  ASSERT_TRUE(ReadDeviceCapture(kCapture, &devices, &error));
   EXPECT_EQ(result.out, FormatDeviceList(devices));
 
   const CommandResult json =
@@ -94,6 +94,59 @@ TEST(CommandTest, ListsACaptureInTheListForm) {
             "  [\"PCI\\\\VEN_8086&DEV_0D57&SUBSYS_00000000&REV_00\", "
             "\"PCI\\\\VEN_8086&DEV_0D57\"]\n"
             "]}\n");
+}
+
+// An empty file was read, and is refused as no capture, not as unreadable.
+TEST(CommandTest, RefusesWhatIsNoCaptureNamingTheFileAndTheLine) {
+  TempDisc disc;
+  disc.Write("prose.txt", "Hello,\nthis is no capture.\n");
+  disc.Write("empty.txt", "");
+  for (const char* name : {"prose.txt", "empty.txt"}) {
+    const CommandResult result = RunCheck({"--list", "--devices", name});
+    EXPECT_EQ(result.status, kCannotCheck) << name;
+    EXPECT_EQ(result.out, "") << name;
+    EXPECT_NE(result.err.find(std::string(name) + ", line 1: expected "),
+              std::string::npos)
+        << result.err;
+  }
+}
+
+TEST(CommandTest, NotesWhatACaptureCannotTell) {
+  TempDisc disc;
+  disc.Write("bridge.txt",
+             "Slot:\t00:1c.0\nClass:\tPCI bridge [0604]\n"
+             "Vendor:\tIntel Corporation [8086]\nDevice:\tRoot Port [a110]\n");
+  const CommandResult list = RunCheck({"--list", "--devices", "bridge.txt"});
+  EXPECT_EQ(list.status, kNothingWrong) << list.err;
+  EXPECT_EQ(list.err.rfind("note: PCI\\VEN_8086&DEV_A110&SUBSYS_00000000&REV_00 "
+                           "(capture line 1): a PCI-to-PCI bridge",
+                           0),
+            0u)
+      << list.err;
+  disc.Write("Pomvarin.ini", "[PomvarinInfo]\nVendorCount=0\n");
+  const CommandResult check =
+      RunCheck({disc.path().string(), "--devices", "bridge.txt", "--json"});
+  EXPECT_NE(check.out.find("\"notes\": [\"PCI\\\\VEN_8086&DEV_A110"),
+            std::string::npos)
+      << check.out;
+  // A warning where the entry's answer hangs on the digits not captured.
+  const struct {
+    const char* venId;
+    bool depends;
+  } cases[] = {{"SUBSYS_17AA", true}, {"00000000", true},
+               {"DEV_A110", false}, {"&REV_00", false}, {"VEN_10EC", false}};
+  for (const auto& c : cases) {
+    disc.Write("Pomvarin.ini",
+               std::string("[PomvarinInfo]\nVendorCount=1\n[VendorInfo1]\n"
+                           "VenName=x\nSetupFileRootDir=\\x\nSetupFileName=s\n"
+                           "SilentInstall=s\nVenID=") + c.venId + "\n");
+    const CommandResult result =
+        RunCheck({disc.path().string(), "--devices", "bridge.txt"});
+    EXPECT_EQ(result.out.find("depends on its SUBSYS_ digits") !=
+                  std::string::npos,
+              c.depends)
+        << c.venId << "\n" << result.out;
+  }
 }
 
 TEST(CommandTest, StatusTellsWarningsFromACleanDiscAndFromNoCheck) {

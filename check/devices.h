@@ -1,5 +1,5 @@
-// The PCI devices a check runs against: the present ones, or a capture of
-// another machine's, saved with --list or by `lspci -vmm -nn`.
+// The PCI devices a check runs against: the present ones, or those of a
+// capture of another machine's (check/capture.h).
 #pragma once
 
 #include <string>
@@ -13,6 +13,9 @@ struct Device {
   // Most specific first, as the device-setup service gives them; empty when
   // they cannot be read (such a device never matches).
   std::vector<std::string> hardwareIds;
+  // What a capture could not tell of the device, for people; empty when
+  // nothing.
+  std::string note;
 };
 
 using Devices = std::vector<Device>;
@@ -21,15 +24,10 @@ using Devices = std::vector<Device>;
 // device list cannot be obtained.
 bool ReadPresentDevices(Devices* devices);
 
-// Reads a capture: the --list form, or the output of `lspci -vmm -nn`
-// (recognised by its "Slot:" lines), whose numbers become the hardware IDs
-// the Windows form gives. False with a message naming the line at fault.
-bool ParseDeviceCapture(const std::string& text, Devices* devices,
-                        std::string* error);
-
-// The --list form: a comment line, then one device per line with its
-// hardware IDs separated by blanks, "-" for a device without any.
-std::string FormatDeviceList(const Devices& devices);
+// The IDs of a NUL-separated list ended by an empty one, as the
+// device-setup service gives them.
+std::vector<std::string> SplitIdList(const unsigned char* data,
+                                     std::size_t size);
 
 // The first hardware ID of a device of an open list, as the platform gives
 // it; empty when it cannot be read.

@@ -127,6 +127,7 @@ std::string FormatText(const Report& report, const DeviceSource& devices) {
   text += "Devices:      " + std::to_string(devices.count) +
           (devices.capture.empty() ? " present" : " from " + devices.capture) +
           "\n";
+  for (const std::string& note : devices.notes) text += "  note: " + note + "\n";
   text += "VendorCount:  " + std::to_string(report.vendorCount) + "\n";
 
   for (const EntryReport& entry : report.entries) {
@@ -166,7 +167,10 @@ std::string FormatJson(const Report& report, const DeviceSource& devices) {
   json += "  \"devices\": {\"source\": " +
           (devices.capture.empty() ? std::string("null")
                                    : JsonString(devices.capture)) +
-          ", \"count\": " + std::to_string(devices.count) + "},\n";
+          ", \"count\": " + std::to_string(devices.count) + ", \"notes\": [";
+  for (std::size_t i = 0; i < devices.notes.size(); ++i)
+    json += (i > 0 ? ", " : "") + JsonString(devices.notes[i]);
+  json += "]},\n";
   json += "  \"vendorCount\": {\"text\": " +
           JsonString(report.vendorCountText) +
           ", \"value\": " + std::to_string(report.vendorCount) + "},\n";

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "check/check.h"
 
@@ -12,6 +13,8 @@ namespace pomvarin::check {
 struct DeviceSource {
   std::string capture;  // the capture file; empty for the present devices
   std::size_t count = 0;
+  // What the capture could not tell of some devices (see Device::note).
+  std::vector<std::string> notes;
 };
 
 std::string FormatText(const Report& report, const DeviceSource& devices);

@@ -96,7 +96,7 @@ TEST(FormatJsonTest, GivesToolsTheSameFacts) {
       FormatJson(report, DeviceSource{"", 2}),
       "{\n"
       "  \"configuration\": \"D:\\\\Pomvarin.ini\",\n"
-      "  \"devices\": {\"source\": null, \"count\": 2},\n"
+      "  \"devices\": {\"source\": null, \"count\": 2, \"notes\": []},\n"
       "  \"vendorCount\": {\"text\": \"3\", \"value\": 3},\n"
       "  \"entries\": [\n"
       "    {\"section\": \"VendorInfo1\", \"sectionPresent\": true, "

@@ -7,9 +7,9 @@
 // deterministic, a file without "=" gives the fallback, a value not the
 // fallback is a piece of the file, a section and key put in front are found,
 // a section of the name that ends hides the rest of the file, and the answer
-// survives changes that the reading rules say do not matter (name case, CRLF
-// line ends, a leading comment or byte-order mark, anything after a found
-// value).
+// survives changes that the reading rules say do not matter (name case, LF,
+// CRLF or CR line ends, a leading comment or byte-order mark, anything after
+// a found value).
 
 #include <cstddef>
 #include <cstdint>
@@ -65,11 +65,13 @@ std::string SwapAsciiCase(std::string text) {
   return text;
 }
 
-std::string WithCrLf(const std::string& file) {
+// Every line end of the file (LF, CRLF or a lone CR) written as lineEnd.
+std::string WithLineEnds(const std::string& file, const char* lineEnd) {
   std::string result;
-  for (char c : file) {
-    if (c == '\n') result += '\r';
-    result += c;
+  for (std::size_t i = 0; i < file.size(); ++i) {
+    if (file[i] == '\r' && i + 1 < file.size() && file[i + 1] == '\n') ++i;
+    if (file[i] == '\r' || file[i] == '\n') result += lineEnd;
+    else result += file[i];
   }
   return result;
 }
@@ -104,12 +106,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   }
 
   // Names that a line can hold as they are.
-  if (section.find_first_of("\n]") == std::string::npos) {
+  if (section.find_first_of("\r\n]") == std::string::npos) {
     const std::string header = "[" + section + "]\n";
     Require(Read(header + "[" + section + "_]\n" + file, section, key, fallback,
                  0) == fallbackValue,
             "only the first section of the name is searched");
-    if (key.find_first_of("\n=]") == std::string::npos && !StartsAsComment(key)) {
+    if (key.find_first_of("\r\n=]") == std::string::npos &&
+        !StartsAsComment(key)) {
       Require(Read(header + key + "=first\n" + file, section, key, fallback,
                    0) == "first",
               "the first key of the name in the section wins");
@@ -119,8 +122,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   Require(Read(file, SwapAsciiCase(section), SwapAsciiCase(key), fallback,
                0) == value,
           "section and key names compare without case");
-  Require(Read(WithCrLf(file), section, key, fallback, 0) == value,
-          "CRLF line ends read as LF ones");
+  for (const char* lineEnd : {"\n", "\r\n", "\r"}) {
+    Require(Read(WithLineEnds(file, lineEnd), section, key, fallback, 0) ==
+                value,
+            "LF, CRLF and CR line ends read alike");
+  }
   if (file.compare(0, 3, kByteOrderMark) != 0) {
     Require(Read(kByteOrderMark + file, section, key, fallback, 0) == value,
             "a leading byte-order mark does not count");

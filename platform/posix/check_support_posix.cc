@@ -50,7 +50,10 @@ std::vector<ProfileSection> ListProfileSections(const char* path) {
       repeat = IsRepeat(line.name, sections);
       sections.push_back(
           ProfileSection{std::string(line.name.begin, line.name.length), {}});
-    } else if (!sections.empty() && !repeat) {
+    } else if (line.kind == posix::ProfileLine::kKey && !sections.empty() &&
+               !repeat) {
+      // A line without "=" is left out, as the Windows side leaves it out of
+      // the section's listing.
       sections.back().keys.emplace_back(line.name.begin, line.name.length);
     }
   }

@@ -42,15 +42,15 @@ inline bool SameName(Span a, Span b) {
 
 // A section line or a key line, trimmed.
 struct ProfileLine {
-  enum Kind { kSection, kKey };
+  enum Kind { kSection, kKey, kKeyWithoutValue };
   Kind kind;
   Span name;   // the section's or the key's name
   Span value;  // a key's value
 };
 
-// The section and key lines of an initialisation text in order. Blank
-// lines, comments (";") and lines without "=" are passed over; a UTF-8 byte
-// order mark at the start is no part of the first line.
+// The section and key lines of an initialisation text in order. A line
+// ends at LF, CRLF or a lone CR. Blank lines and comments (";") are passed
+// over; a UTF-8 byte order mark at the start is no part of the first line.
 class ProfileLines {
  public:
   ProfileLines(const char* data, std::size_t size);

@@ -55,8 +55,8 @@ void FindProfileValue(const char* data, std::size_t size, const char* section,
       // Only the first section of the name is searched.
       if (inWantedSection) break;
       inWantedSection = SameName(line.name, wantedSection);
-    } else if (inWantedSection && line.kind == ProfileLine::kKey &&
-               SameName(line.name, wantedKey)) {
+    } else if (inWantedSection && SameName(line.name, wantedKey)) {
+      if (line.kind == ProfileLine::kKeyWithoutValue) break;
       CopyValue(line.value, value);
       return;
     }

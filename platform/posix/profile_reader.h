@@ -13,13 +13,15 @@ namespace pomvarin::platform::posix {
 // copies its value, cut to 259 characters, into value; fallback (nullptr:
 // empty) when the section or key is absent.
 //
-// Section and key names compare without ASCII case; white space (space, tab,
-// CR, LF, VT, FF, 0x1A) around names and values does not count; a value
-// wrapped in a matching pair of ' or " loses the pair; lines starting with
-// ";" are comments; only the first section of the name is searched, and the
-// first key of the name in it wins. A line without "=" is no key. NUL bytes
-// are ordinary bytes: a value holding one reads as cut there. Like the
-// Windows reader, the fallback loses its trailing spaces.
+// Lines end at LF, CRLF or a lone CR. Section and key names compare without
+// ASCII case; white space (space, tab, CR, LF, VT, FF, 0x1A) around names and
+// values does not count; a value wrapped in a matching pair of ' or " loses
+// the pair; lines starting with ";" are comments; a section name runs to the
+// last "]" of its line; only the first section of the name is searched, and
+// the first key of the name in it wins. A line without "=" is a key without
+// a value: it reads as absent and hides later keys of its name. NUL bytes
+// are ordinary bytes, but a name or value holding one reads as cut there.
+// Like the Windows reader, the fallback loses its trailing spaces.
 void FindProfileValue(const char* data, std::size_t size, const char* section,
                       const char* key, const char* fallback, Text& value);
 

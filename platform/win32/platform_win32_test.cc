@@ -77,7 +77,7 @@ TEST(Win32ProfileTest, ThePlatformReaderFollowsTheSharedRules) {
   for (const tests::ProfileCase& c : tests::ProfileCases()) {
     folder.WriteFile("Pomvarin.ini", c.file);
     Text value;
-    ReadProfileString(c.section, c.key, "Unknow", value,
+    ReadProfileString(c.section, c.key, c.fallback, value,
                       (folder.path() + "\\Pomvarin.ini").c_str());
     EXPECT_EQ(std::string(value), c.expected) << c.name;
   }
