@@ -1,10 +1,14 @@
 #include "check/command.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "check/check.h"
 #include "check/capture.h"
+#include "check/fleet.h"
+#include "check/inf.h"
 #include "check/report_format.h"
 #include "check/trace.h"
 #include "devices/device_matcher.h"
@@ -21,7 +25,8 @@ struct Options {
   bool help = false;
   bool version = false;
   bool trace = false;
-  std::string capture;
+  std::vector<std::string> captures;  // files, or folders of them
+  std::string target;                 // a decoration such as NTamd64.10.0
   std::string folder;
   // After "--": the launcher's arguments for --trace.
   bool launcherArgumentsGiven = false;
@@ -29,7 +34,9 @@ struct Options {
 };
 
 std::string ShortUsage(const std::string& program) {
-  return "usage: " + program + " [FOLDER] [--devices FILE] [--json]\n"
+  return "usage: " + program +
+         " [FOLDER] [--devices FILE|DIR]... [--target NTarch.major.minor]"
+         " [--json]\n"
          "       " + program + " --list [--devices FILE] [--json]\n"
          "       " + program + " --trace [FOLDER] [-- ARGUMENTS]\n"
          "       " + program + " --help | --version\n";
@@ -45,7 +52,12 @@ std::string Help(const std::string& program) {
          "  --list          print the PCI devices, one per line with all their\n"
          "                  hardware IDs: a capture to check a disc against\n"
          "  --devices FILE  use the devices of a capture (--list output, or\n"
-         "                  `lspci -vmm -nn` output) instead of the present ones\n"
+         "                  `lspci -vmm -nn` output) instead of the present ones;\n"
+         "                  given again, or naming a folder of captures (one file\n"
+         "                  a machine), checks the disc over all those machines\n"
+         "  --target DEC    read the .inf files for one system, as a models\n"
+         "                  section decoration names it (NTamd64.10.0); without\n"
+         "                  it every decorated models section counts\n"
          "  --json          print JSON instead of text\n"
          "  --trace         run the launcher beside this program in FOLDER with\n"
          "                  the ARGUMENTS after --, and print its trace lines as\n"
@@ -92,7 +104,15 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         *error = "--devices needs a file";
         return false;
       }
-      options->capture = arguments[++i];
+      options->captures.push_back(arguments[++i]);
+    } else if (argument == "--target") {
+      InfTarget ignored;
+      if (i + 1 == arguments.size() ||
+          !ParseInfTarget(arguments[i + 1], &ignored)) {
+        *error = "--target needs a decoration such as NTamd64.10.0";
+        return false;
+      }
+      options->target = arguments[++i];
     } else if (argument.size() > 1 && argument[0] == '-') {
       *error = "unknown option " + argument;
       return false;
@@ -108,8 +128,12 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
     return false;
   }
   if (options->trace &&
-      (options->list || options->json || !options->capture.empty())) {
+      (options->list || options->json || !options->captures.empty())) {
     *error = "--trace takes no --list, --devices or --json";
+    return false;
+  }
+  if (options->list && options->captures.size() > 1) {
+    *error = "--list takes one --devices";
     return false;
   }
   if (options->launcherArgumentsGiven && !options->trace) {
@@ -119,27 +143,86 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
   return true;
 }
 
+// The devices of one capture file; false with the reason when it cannot
+// be read (unreadable is set then) or is no capture.
+bool ReadCapture(const std::string& path, Devices* devices, std::string* error,
+                 bool* unreadable) {
+  std::ifstream file(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file),
+                          std::istreambuf_iterator<char>()};
+  *unreadable = !file.is_open() || file.bad();
+  if (*unreadable) {
+    *error = "cannot read the capture " + path;
+    return false;
+  }
+  CaptureError captureError;
+  if (!ReadDeviceCapture(bytes, devices, &captureError)) {
+    *error = DescribeCaptureError(path, captureError);
+    return false;
+  }
+  return true;
+}
+
 bool ReadDevices(const Options& options, Devices* devices,
                  std::string* error) {
-  if (options.capture.empty()) {
+  if (options.captures.empty()) {
     if (ReadPresentDevices(devices)) return true;
     *error = kDevicesUnavailable;
     return false;
   }
-  std::ifstream file(options.capture, std::ios::binary);
-  if (!file) {
-    *error = "cannot read the capture " + options.capture;
-    return false;
+  bool unreadable;
+  return ReadCapture(options.captures[0], devices, error, &unreadable);
+}
+
+std::string FileName(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+// The machines of every --devices: a file is one machine; a folder's files
+// are one each, in name order, those that are no capture skipped. False
+// when a capture named on the command line, or a file of a folder, cannot
+// be read: the others are still checked.
+bool ReadMachines(const std::vector<std::string>& captures,
+                  std::vector<Machine>* machines,
+                  std::vector<SkippedCapture>* skipped) {
+  bool allRead = true;
+  for (const std::string& capture : captures) {
+    std::error_code failure;
+    if (!std::filesystem::is_directory(capture, failure)) {
+      Machine machine{FileName(capture), {}, {}};
+      std::string error;
+      bool unreadable;
+      if (ReadCapture(capture, &machine.devices, &error, &unreadable)) {
+        machines->push_back(machine);
+      } else {
+        skipped->push_back(SkippedCapture{capture, error});
+        allRead = false;
+      }
+      continue;
+    }
+    std::vector<std::filesystem::path> files;
+    for (std::filesystem::directory_iterator it(capture, failure), end;
+         !failure && it != end; it.increment(failure))
+      if (!it->is_directory(failure)) files.push_back(it->path());
+    if (failure) {
+      skipped->push_back(SkippedCapture{capture, "cannot list the folder " + capture});
+      allRead = false;
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::filesystem::path& file : files) {
+      Machine machine{file.filename().string(), {}, {}};
+      std::string error;
+      bool unreadable;
+      if (ReadCapture(file.string(), &machine.devices, &error, &unreadable)) {
+        machines->push_back(machine);
+      } else {
+        skipped->push_back(SkippedCapture{
+            file.string(), unreadable ? error : error + " (no capture)"});
+        allRead = allRead && !unreadable;
+      }
+    }
   }
-  const std::string bytes{std::istreambuf_iterator<char>(file),
-                          std::istreambuf_iterator<char>()};
-  CaptureError captureError;
-  if (file.bad() || !ReadDeviceCapture(bytes, devices, &captureError)) {
-    *error = file.bad() ? "cannot read the capture " + options.capture
-                        : DescribeCaptureError(options.capture, captureError);
-    return false;
-  }
-  return true;
+  return allRead;
 }
 
 std::vector<std::string> NotesOf(const Devices& devices) {
@@ -190,35 +273,79 @@ CommandResult RunCommand(const std::string& program,
   if (options.trace)
     return RunTrace(program, options.folder, options.launcherArguments, live);
 
-  Devices devices;
-  if (!ReadDevices(options, &devices, &error)) return Fail(program, error);
-  if (options.list)
+  if (options.list) {
+    Devices devices;
+    if (!ReadDevices(options, &devices, &error)) return Fail(program, error);
     return CommandResult{kNothingWrong,
                          options.json ? DevicesAsJson(devices)
                                       : FormatDeviceList(devices),
                          NotesText(devices)};
+  }
+
+  std::error_code ignored;
+  const bool fleet =
+      options.captures.size() > 1 ||
+      (options.captures.size() == 1 &&
+       std::filesystem::is_directory(options.captures[0], ignored));
+  std::vector<Machine> machines;
+  std::vector<SkippedCapture> skipped;
+  bool allRead = true;
+  if (fleet) {
+    allRead = ReadMachines(options.captures, &machines, &skipped);
+  } else {
+    Machine machine{options.captures.empty() ? "" : FileName(options.captures[0]),
+                    {}, {}};
+    if (!ReadDevices(options, &machine.devices, &error))
+      return Fail(program, error);
+    machines.push_back(machine);
+  }
+  std::string skippedText;
+  for (const SkippedCapture& file : skipped)
+    skippedText += program + ": " + file.reason + "\n";
+  if (machines.empty())
+    return CommandResult{kCannotCheck, "",
+                         skippedText + program + ": no capture to check\n"};
 
   if (!options.folder.empty() &&
       !platform::ChangeDirectory(options.folder.c_str()))
     return Fail(program, "cannot enter the folder " + options.folder);
-  Report report;
-  const DeviceOrigin origin = options.capture.empty() ? DeviceOrigin::kPresent
-                                                      : DeviceOrigin::kCapture;
-  switch (CheckCurrentDirectory(devices, origin, &report)) {
-    case CheckOutcome::kNoCurrentDirectory:
-      return Fail(program,
-                  "the folder's path cannot be read or is longer than the "
-                  "launcher's limit of 259 characters: the launcher would "
-                  "read no Pomvarin.ini there");
-    case CheckOutcome::kUnreadableConfiguration:
-      return Fail(program, "cannot read " + report.configurationPath);
-    case CheckOutcome::kChecked:
-      break;
+  const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
+                                                       : DeviceOrigin::kCapture;
+  for (Machine& machine : machines) {
+    switch (CheckCurrentDirectory(machine.devices, origin, &machine.report)) {
+      case CheckOutcome::kNoCurrentDirectory:
+        return Fail(program,
+                    "the folder's path cannot be read or is longer than the "
+                    "launcher's limit of 259 characters: the launcher would "
+                    "read no Pomvarin.ini there");
+      case CheckOutcome::kUnreadableConfiguration:
+        return Fail(program, "cannot read " + machine.report.configurationPath);
+      case CheckOutcome::kChecked:
+        break;
+    }
   }
-  const DeviceSource source{options.capture, devices.size(), NotesOf(devices)};
+  InfTarget target;
+  const bool targeted = !options.target.empty() &&
+                        ParseInfTarget(options.target, &target);
+  const FleetReport packages = CheckFleet(machines, targeted ? &target : nullptr);
+  const bool warned =
+      !DistinctWarnings(machines).empty() || !packages.warnings.empty();
+  const int status = !allRead ? kCannotCheck : warned ? kWarnings : kNothingWrong;
+  if (fleet)
+    return CommandResult{
+        status,
+        options.json ? FormatFleetJson(machines, skipped, packages)
+                     : FormatFleetText(machines, skipped, packages),
+        skippedText};
+  const Machine& machine = machines[0];
+  const DeviceSource source{options.captures.empty() ? "" : options.captures[0],
+                            machine.devices.size(), NotesOf(machine.devices)};
   return CommandResult{
-      report.warnings.empty() ? kNothingWrong : kWarnings,
-      options.json ? FormatJson(report, source) : FormatText(report, source),
+      status,
+      options.json ? AddPackagesJson(FormatJson(machine.report, source),
+                                     machines, packages)
+                   : FormatText(machine.report, source) +
+                         FormatPackagesText(machines, packages),
       ""};
 }
 

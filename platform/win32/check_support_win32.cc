@@ -128,6 +128,26 @@ std::vector<ProfileSection> ListProfileSections(const char* path) {
   return sections;
 }
 
+bool ReadFileBytes(const char* path, std::string* bytes) {
+  const HANDLE file =
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  bool done = GetFileType(file) == FILE_TYPE_DISK &&
+              GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 31);
+  if (done) {
+    bytes->assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    done = bytes->empty() ||
+           (ReadFile(file, &(*bytes)[0], static_cast<DWORD>(bytes->size()),
+                     &read, nullptr) &&
+            read == bytes->size());
+  }
+  CloseHandle(file);
+  return done;
+}
+
 bool ChangeDirectory(const char* path) {
   return SetCurrentDirectoryA(path) != FALSE;
 }
