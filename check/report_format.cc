@@ -364,7 +364,8 @@ std::string FormatFleetText(const std::vector<Machine>& machines,
   text += "Machines:     " + std::to_string(machines.size()) + "\n";
   for (const Machine& machine : machines) {
     text += "  " + machine.name + ": " +
-            std::to_string(machine.devices.size()) + " devices\n";
+            std::to_string(machine.devices.size()) +
+            (machine.devices.size() == 1 ? " device\n" : " devices\n");
     for (const Device& device : machine.devices)
       if (!device.note.empty()) text += "    note: " + device.note + "\n";
   }
