@@ -380,7 +380,7 @@ std::string FormatFleetText(const std::vector<Machine>& machines,
     text += "  root:   " + entry.root + "\n" + SetupsOf(entry);
   }
 
-  std::size_t width = 8;
+  std::size_t width = 9;  // "machine" and two blanks
   for (const Machine& machine : machines)
     width = std::max(width, machine.name.size() + 2);
   text += "\nMachine x entry (+ matched, - not):\n  " + Padded("machine", width);
