@@ -195,7 +195,7 @@ bool ReadMachines(const std::vector<std::string>& captures,
       if (ReadCapture(capture, &machine.devices, &error, &unreadable)) {
         machines->push_back(machine);
       } else {
-        skipped->push_back(SkippedCapture{capture, error});
+        skipped->push_back(SkippedCapture{capture, error, true});
         allRead = false;
       }
       continue;
@@ -205,7 +205,8 @@ bool ReadMachines(const std::vector<std::string>& captures,
          !failure && it != end; it.increment(failure))
       if (!it->is_directory(failure)) files.push_back(it->path());
     if (failure) {
-      skipped->push_back(SkippedCapture{capture, "cannot list the folder " + capture});
+      skipped->push_back(
+          SkippedCapture{capture, "cannot list the folder " + capture, true});
       allRead = false;
     }
     std::sort(files.begin(), files.end());
@@ -217,7 +218,8 @@ bool ReadMachines(const std::vector<std::string>& captures,
         machines->push_back(machine);
       } else {
         skipped->push_back(SkippedCapture{
-            file.string(), unreadable ? error : error + " (no capture)"});
+            file.string(), unreadable ? error : error + " (no capture)",
+            unreadable});
         allRead = allRead && !unreadable;
       }
     }
@@ -301,7 +303,7 @@ CommandResult RunCommand(const std::string& program,
   }
   std::string skippedText;
   for (const SkippedCapture& file : skipped)
-    skippedText += program + ": " + file.reason + "\n";
+    if (file.unreadable) skippedText += program + ": " + file.reason + "\n";
   if (machines.empty())
     return CommandResult{kCannotCheck, "",
                          skippedText + program + ": no capture to check\n"};

@@ -221,7 +221,7 @@ const char* KindLabel(FleetWarningKind kind) {
     case FleetWarningKind::kVenIdMatchesNoPackage: return "VenID against its packages";
     case FleetWarningKind::kFalseStart: return "false start";
     case FleetWarningKind::kMissedDriver: return "missed driver";
-    case FleetWarningKind::kBrokenInf: return "unreadable .inf";
+    case FleetWarningKind::kBrokenInf: return "broken package";
   }
   return "";
 }

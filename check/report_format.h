@@ -25,6 +25,7 @@ std::string FormatJson(const Report& report, const DeviceSource& devices);
 struct SkippedCapture {
   std::string file;
   std::string reason;
+  bool unreadable = false;  // rather than no capture: the status is 2
 };
 
 // What the disc's driver packages say of the machines: added after the
