@@ -1,7 +1,6 @@
 #include "check/command.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -11,8 +10,10 @@
 #include "check/inf.h"
 #include "check/report_format.h"
 #include "check/trace.h"
+#include "common/text.h"
 #include "devices/device_matcher.h"
 #include "platform/check_support.h"
+#include "setup/search_and_launch.h"
 #include "pomvarin_version.h"
 
 namespace pomvarin::check {
@@ -147,10 +148,16 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
 // be read (unreadable is set then) or is no capture.
 bool ReadCapture(const std::string& path, Devices* devices, std::string* error,
                  bool* unreadable) {
-  std::ifstream file(path, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(file),
-                          std::istreambuf_iterator<char>()};
-  *unreadable = !file.is_open() || file.bad();
+  // A file of a listed folder has a path as the launcher joins them; a
+  // capture named on the command line may also be a pipe.
+  std::string bytes;
+  *unreadable = !platform::ReadFileBytes(path.c_str(), &bytes);
+  if (*unreadable) {
+    std::ifstream file(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(file),
+                 std::istreambuf_iterator<char>());
+    *unreadable = !file.is_open() || file.bad();
+  }
   if (*unreadable) {
     *error = "cannot read the capture " + path;
     return false;
@@ -175,7 +182,32 @@ bool ReadDevices(const Options& options, Devices* devices,
 }
 
 std::string FileName(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The files of a folder in name order, through the platform's listing;
+// false when path is no folder that can be listed.
+bool ListFolderFiles(const std::string& path, std::vector<std::string>* files) {
+  Text pattern;
+  if (!ListingPattern(path.c_str(), pattern)) return false;
+  platform::DirectoryEntry entry;
+  platform::Listing listing = platform::OpenListing(pattern, &entry);
+  if (!listing) return false;
+  platform::ScopedListing owner(listing);
+  do {
+    Text file;
+    if ((entry.attributes & platform::kAttributeDirectory) == 0 &&
+        JoinPath(file, path.c_str(), entry.name))
+      files->push_back(file);
+  } while (platform::NextEntry(listing, &entry));
+  std::sort(files->begin(), files->end());
+  return true;
+}
+
+bool IsFolder(const std::string& path) {
+  std::vector<std::string> ignored;
+  return ListFolderFiles(path, &ignored);
 }
 
 // The machines of every --devices: a file is one machine; a folder's files
@@ -187,41 +219,23 @@ bool ReadMachines(const std::vector<std::string>& captures,
                   std::vector<SkippedCapture>* skipped) {
   bool allRead = true;
   for (const std::string& capture : captures) {
-    std::error_code failure;
-    if (!std::filesystem::is_directory(capture, failure)) {
-      Machine machine{FileName(capture), {}, {}};
+    std::vector<std::string> files;
+    const bool folder = ListFolderFiles(capture, &files);
+    if (!folder) files.push_back(capture);
+    for (const std::string& file : files) {
+      Machine machine{FileName(file), {}, {}};
       std::string error;
       bool unreadable;
-      if (ReadCapture(capture, &machine.devices, &error, &unreadable)) {
+      if (ReadCapture(file, &machine.devices, &error, &unreadable)) {
         machines->push_back(machine);
-      } else {
-        skipped->push_back(SkippedCapture{capture, error, true});
-        allRead = false;
+        continue;
       }
-      continue;
-    }
-    std::vector<std::filesystem::path> files;
-    for (std::filesystem::directory_iterator it(capture, failure), end;
-         !failure && it != end; it.increment(failure))
-      if (!it->is_directory(failure)) files.push_back(it->path());
-    if (failure) {
-      skipped->push_back(
-          SkippedCapture{capture, "cannot list the folder " + capture, true});
-      allRead = false;
-    }
-    std::sort(files.begin(), files.end());
-    for (const std::filesystem::path& file : files) {
-      Machine machine{file.filename().string(), {}, {}};
-      std::string error;
-      bool unreadable;
-      if (ReadCapture(file.string(), &machine.devices, &error, &unreadable)) {
-        machines->push_back(machine);
-      } else {
-        skipped->push_back(SkippedCapture{
-            file.string(), unreadable ? error : error + " (no capture)",
-            unreadable});
-        allRead = allRead && !unreadable;
-      }
+      // A file of a folder that is no capture is passed over; one named on
+      // the command line was meant as a capture.
+      const bool failed = unreadable || !folder;
+      skipped->push_back(SkippedCapture{
+          file, failed ? error : error + " (no capture)", failed});
+      allRead = allRead && !failed;
     }
   }
   return allRead;
@@ -284,11 +298,8 @@ CommandResult RunCommand(const std::string& program,
                          NotesText(devices)};
   }
 
-  std::error_code ignored;
-  const bool fleet =
-      options.captures.size() > 1 ||
-      (options.captures.size() == 1 &&
-       std::filesystem::is_directory(options.captures[0], ignored));
+  const bool fleet = options.captures.size() > 1 ||
+                     (options.captures.size() == 1 && IsFolder(options.captures[0]));
   std::vector<Machine> machines;
   std::vector<SkippedCapture> skipped;
   bool allRead = true;

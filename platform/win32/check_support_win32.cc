@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "common/text.h"
 #include "platform/win32/debug_run.h"
@@ -128,24 +130,13 @@ std::vector<ProfileSection> ListProfileSections(const char* path) {
   return sections;
 }
 
+// Through the C runtime, whose file calls the program imports already.
 bool ReadFileBytes(const char* path, std::string* bytes) {
-  const HANDLE file =
-      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size;
-  bool done = GetFileType(file) == FILE_TYPE_DISK &&
-              GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 31);
-  if (done) {
-    bytes->assign(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    done = bytes->empty() ||
-           (ReadFile(file, &(*bytes)[0], static_cast<DWORD>(bytes->size()),
-                     &read, nullptr) &&
-            read == bytes->size());
-  }
-  CloseHandle(file);
-  return done;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  bytes->assign(std::istreambuf_iterator<char>(file),
+                std::istreambuf_iterator<char>());
+  return !file.bad();
 }
 
 bool ChangeDirectory(const char* path) {
