@@ -110,20 +110,18 @@ class FleetChecker {
   }
 
   void ReadPackages() {
-    std::map<std::string, Package> byKey;
     Text currentDirectory;
     std::vector<std::string> disc;
     if (platform::ReadCurrentDirectory(currentDirectory))
-      ReadPackagesBelow(currentDirectory, target_, &byKey, &disc);
+      ReadPackagesBelow(currentDirectory, target_, &byKey_, &disc);
     std::vector<std::vector<std::string>> inEntry(Entries().size());
     for (std::size_t e = 0; e < Entries().size(); ++e)
-      ReadPackagesBelow(Entries()[e].root, target_, &byKey, &inEntry[e]);
+      ReadPackagesBelow(Entries()[e].root, target_, &byKey_, &inEntry[e]);
     std::map<std::string, std::size_t> index;
-    for (auto& [key, package] : byKey) {
+    for (auto& [key, package] : byKey_) {
       index[key] = packages_.size();
       packages_.push_back(&package);
     }
-    byKey_.swap(byKey);
     entryPackages_.resize(Entries().size());
     packageEntries_.resize(packages_.size());
     for (std::size_t e = 0; e < inEntry.size(); ++e) {
