@@ -1,14 +1,19 @@
 #include "check/command.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
 #include "check/check.h"
 #include "check/capture.h"
+#include "check/fleet.h"
+#include "check/inf.h"
 #include "check/report_format.h"
 #include "check/trace.h"
+#include "common/text.h"
 #include "devices/device_matcher.h"
 #include "platform/check_support.h"
+#include "setup/search_and_launch.h"
 #include "pomvarin_version.h"
 
 namespace pomvarin::check {
@@ -21,7 +26,8 @@ struct Options {
   bool help = false;
   bool version = false;
   bool trace = false;
-  std::string capture;
+  std::vector<std::string> captures;  // files, or folders of them
+  std::string target;                 // a decoration such as NTamd64.10.0
   std::string folder;
   // After "--": the launcher's arguments for --trace.
   bool launcherArgumentsGiven = false;
@@ -29,7 +35,9 @@ struct Options {
 };
 
 std::string ShortUsage(const std::string& program) {
-  return "usage: " + program + " [FOLDER] [--devices FILE] [--json]\n"
+  return "usage: " + program +
+         " [FOLDER] [--devices FILE|DIR]... [--target NTarch.major.minor]"
+         " [--json]\n"
          "       " + program + " --list [--devices FILE] [--json]\n"
          "       " + program + " --trace [FOLDER] [-- ARGUMENTS]\n"
          "       " + program + " --help | --version\n";
@@ -45,7 +53,12 @@ std::string Help(const std::string& program) {
          "  --list          print the PCI devices, one per line with all their\n"
          "                  hardware IDs: a capture to check a disc against\n"
          "  --devices FILE  use the devices of a capture (--list output, or\n"
-         "                  `lspci -vmm -nn` output) instead of the present ones\n"
+         "                  `lspci -vmm -nn` output) instead of the present ones;\n"
+         "                  given again, or naming a folder of captures (one file\n"
+         "                  a machine), checks the disc over all those machines\n"
+         "  --target DEC    read the .inf files for one system, as a models\n"
+         "                  section decoration names it (NTamd64.10.0); without\n"
+         "                  it every decorated models section counts\n"
          "  --json          print JSON instead of text\n"
          "  --trace         run the launcher beside this program in FOLDER with\n"
          "                  the ARGUMENTS after --, and print its trace lines as\n"
@@ -92,7 +105,15 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         *error = "--devices needs a file";
         return false;
       }
-      options->capture = arguments[++i];
+      options->captures.push_back(arguments[++i]);
+    } else if (argument == "--target") {
+      InfTarget ignored;
+      if (i + 1 == arguments.size() ||
+          !ParseInfTarget(arguments[i + 1], &ignored)) {
+        *error = "--target needs a decoration such as NTamd64.10.0";
+        return false;
+      }
+      options->target = arguments[++i];
     } else if (argument.size() > 1 && argument[0] == '-') {
       *error = "unknown option " + argument;
       return false;
@@ -108,8 +129,12 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
     return false;
   }
   if (options->trace &&
-      (options->list || options->json || !options->capture.empty())) {
+      (options->list || options->json || !options->captures.empty())) {
     *error = "--trace takes no --list, --devices or --json";
+    return false;
+  }
+  if (options->list && options->captures.size() > 1) {
+    *error = "--list takes one --devices";
     return false;
   }
   if (options->launcherArgumentsGiven && !options->trace) {
@@ -119,27 +144,101 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
   return true;
 }
 
+// The devices of one capture file; false with the reason when it cannot
+// be read (unreadable is set then) or is no capture.
+bool ReadCapture(const std::string& path, Devices* devices, std::string* error,
+                 bool* unreadable) {
+  // A file of a listed folder has a path as the launcher joins them; a
+  // capture named on the command line may also be a pipe.
+  std::string bytes;
+  *unreadable = !platform::ReadFileBytes(path.c_str(), &bytes);
+  if (*unreadable) {
+    std::ifstream file(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(file),
+                 std::istreambuf_iterator<char>());
+    *unreadable = !file.is_open() || file.bad();
+  }
+  if (*unreadable) {
+    *error = "cannot read the capture " + path;
+    return false;
+  }
+  CaptureError captureError;
+  if (!ReadDeviceCapture(bytes, devices, &captureError)) {
+    *error = DescribeCaptureError(path, captureError);
+    return false;
+  }
+  return true;
+}
+
 bool ReadDevices(const Options& options, Devices* devices,
                  std::string* error) {
-  if (options.capture.empty()) {
+  if (options.captures.empty()) {
     if (ReadPresentDevices(devices)) return true;
     *error = kDevicesUnavailable;
     return false;
   }
-  std::ifstream file(options.capture, std::ios::binary);
-  if (!file) {
-    *error = "cannot read the capture " + options.capture;
-    return false;
-  }
-  const std::string bytes{std::istreambuf_iterator<char>(file),
-                          std::istreambuf_iterator<char>()};
-  CaptureError captureError;
-  if (file.bad() || !ReadDeviceCapture(bytes, devices, &captureError)) {
-    *error = file.bad() ? "cannot read the capture " + options.capture
-                        : DescribeCaptureError(options.capture, captureError);
-    return false;
-  }
+  bool unreadable;
+  return ReadCapture(options.captures[0], devices, error, &unreadable);
+}
+
+std::string FileName(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The files of a folder in name order, through the platform's listing;
+// false when path is no folder that can be listed.
+bool ListFolderFiles(const std::string& path, std::vector<std::string>* files) {
+  Text pattern;
+  if (!ListingPattern(path.c_str(), pattern)) return false;
+  platform::DirectoryEntry entry;
+  platform::Listing listing = platform::OpenListing(pattern, &entry);
+  if (!listing) return false;
+  platform::ScopedListing owner(listing);
+  do {
+    Text file;
+    if ((entry.attributes & platform::kAttributeDirectory) == 0 &&
+        JoinPath(file, path.c_str(), entry.name))
+      files->push_back(file);
+  } while (platform::NextEntry(listing, &entry));
+  std::sort(files->begin(), files->end());
   return true;
+}
+
+bool IsFolder(const std::string& path) {
+  std::vector<std::string> ignored;
+  return ListFolderFiles(path, &ignored);
+}
+
+// The machines of every --devices: a file is one machine; a folder's files
+// are one each, in name order, those that are no capture skipped. False
+// when a capture named on the command line, or a file of a folder, cannot
+// be read: the others are still checked.
+bool ReadMachines(const std::vector<std::string>& captures,
+                  std::vector<Machine>* machines,
+                  std::vector<SkippedCapture>* skipped) {
+  bool allRead = true;
+  for (const std::string& capture : captures) {
+    std::vector<std::string> files;
+    const bool folder = ListFolderFiles(capture, &files);
+    if (!folder) files.push_back(capture);
+    for (const std::string& file : files) {
+      Machine machine{FileName(file), {}, {}};
+      std::string error;
+      bool unreadable;
+      if (ReadCapture(file, &machine.devices, &error, &unreadable)) {
+        machines->push_back(machine);
+        continue;
+      }
+      // A file of a folder that is no capture is passed over; one named on
+      // the command line was meant as a capture.
+      const bool failed = unreadable || !folder;
+      skipped->push_back(SkippedCapture{
+          file, failed ? error : error + " (no capture)", failed});
+      allRead = allRead && !failed;
+    }
+  }
+  return allRead;
 }
 
 std::vector<std::string> NotesOf(const Devices& devices) {
@@ -190,35 +289,76 @@ CommandResult RunCommand(const std::string& program,
   if (options.trace)
     return RunTrace(program, options.folder, options.launcherArguments, live);
 
-  Devices devices;
-  if (!ReadDevices(options, &devices, &error)) return Fail(program, error);
-  if (options.list)
+  if (options.list) {
+    Devices devices;
+    if (!ReadDevices(options, &devices, &error)) return Fail(program, error);
     return CommandResult{kNothingWrong,
                          options.json ? DevicesAsJson(devices)
                                       : FormatDeviceList(devices),
                          NotesText(devices)};
+  }
+
+  const bool fleet = options.captures.size() > 1 ||
+                     (options.captures.size() == 1 && IsFolder(options.captures[0]));
+  std::vector<Machine> machines;
+  std::vector<SkippedCapture> skipped;
+  bool allRead = true;
+  if (fleet) {
+    allRead = ReadMachines(options.captures, &machines, &skipped);
+  } else {
+    Machine machine{options.captures.empty() ? "" : FileName(options.captures[0]),
+                    {}, {}};
+    if (!ReadDevices(options, &machine.devices, &error))
+      return Fail(program, error);
+    machines.push_back(machine);
+  }
+  std::string skippedText;
+  for (const SkippedCapture& file : skipped)
+    if (file.unreadable) skippedText += program + ": " + file.reason + "\n";
+  if (machines.empty())
+    return CommandResult{kCannotCheck, "",
+                         skippedText + program + ": no capture to check\n"};
 
   if (!options.folder.empty() &&
       !platform::ChangeDirectory(options.folder.c_str()))
     return Fail(program, "cannot enter the folder " + options.folder);
-  Report report;
-  const DeviceOrigin origin = options.capture.empty() ? DeviceOrigin::kPresent
-                                                      : DeviceOrigin::kCapture;
-  switch (CheckCurrentDirectory(devices, origin, &report)) {
-    case CheckOutcome::kNoCurrentDirectory:
-      return Fail(program,
-                  "the folder's path cannot be read or is longer than the "
-                  "launcher's limit of 259 characters: the launcher would "
-                  "read no Pomvarin.ini there");
-    case CheckOutcome::kUnreadableConfiguration:
-      return Fail(program, "cannot read " + report.configurationPath);
-    case CheckOutcome::kChecked:
-      break;
+  const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
+                                                       : DeviceOrigin::kCapture;
+  for (Machine& machine : machines) {
+    switch (CheckCurrentDirectory(machine.devices, origin, &machine.report)) {
+      case CheckOutcome::kNoCurrentDirectory:
+        return Fail(program,
+                    "the folder's path cannot be read or is longer than the "
+                    "launcher's limit of 259 characters: the launcher would "
+                    "read no Pomvarin.ini there");
+      case CheckOutcome::kUnreadableConfiguration:
+        return Fail(program, "cannot read " + machine.report.configurationPath);
+      case CheckOutcome::kChecked:
+        break;
+    }
   }
-  const DeviceSource source{options.capture, devices.size(), NotesOf(devices)};
+  InfTarget target;
+  const bool targeted = !options.target.empty() &&
+                        ParseInfTarget(options.target, &target);
+  const FleetReport packages = CheckFleet(machines, targeted ? &target : nullptr);
+  const bool warned =
+      !DistinctWarnings(machines).empty() || !packages.warnings.empty();
+  const int status = !allRead ? kCannotCheck : warned ? kWarnings : kNothingWrong;
+  if (fleet)
+    return CommandResult{
+        status,
+        options.json ? FormatFleetJson(machines, skipped, packages)
+                     : FormatFleetText(machines, skipped, packages),
+        skippedText};
+  const Machine& machine = machines[0];
+  const DeviceSource source{options.captures.empty() ? "" : options.captures[0],
+                            machine.devices.size(), NotesOf(machine.devices)};
   return CommandResult{
-      report.warnings.empty() ? kNothingWrong : kWarnings,
-      options.json ? FormatJson(report, source) : FormatText(report, source),
+      status,
+      options.json ? AddPackagesJson(FormatJson(machine.report, source),
+                                     machines, packages)
+                   : FormatText(machine.report, source) +
+                         FormatPackagesText(machines, packages),
       ""};
 }
 

@@ -40,7 +40,8 @@ TEST(CommandTest, ArgumentsItCannotUseGiveStatus2AndAShortUsage) {
       {"--bogus"},          {"one", "two"},     {"--devices"},
       {"--list", "folder"}, {"--trace", "--json"},
       {"--list", "--trace"}, {"--trace", "--devices", "capture.txt"},
-      {"folder", "--", "/s"}};
+      {"folder", "--", "/s"}, {"--target", "Win10"},
+      {"--list", "--devices", "a", "--devices", "b"}};
   for (const auto& arguments : cases) {
     const CommandResult result = RunCheck(arguments);
     EXPECT_EQ(result.status, kCannotCheck) << arguments[0];
@@ -180,6 +181,57 @@ TEST(CommandTest, StatusTellsWarningsFromACleanDiscAndFromNoCheck) {
             kCannotCheck);
   EXPECT_EQ(RunCheck({"--devices", (disc.path() / "none.txt").string()}).status,
             kCannotCheck);
+}
+
+// Several machines: a folder of captures and a file more; what is no
+// capture is named and skipped, what cannot be read makes the status 2
+// while the rest is still reported.
+TEST(CommandTest, ChecksADiscOverSeveralMachines) {
+  TempDisc disc;
+  disc.Write("disc/Pomvarin.ini",
+             "[PomvarinInfo]\nVendorCount=1\n[VendorInfo1]\nVenName=Intel\n"
+             "VenID=8086\nSetupFileRootDir=\\Intel\nSetupFileName=s.exe\n"
+             "SilentInstall=s.exe /q\n");
+  disc.Write("disc/Intel/s.exe");
+  disc.Write("disc/Intel/i.inf",
+             "[Manufacturer]\nM=Models\n[Models]\nd = i, PCI\\VEN_8086&DEV_0D57\n");
+  disc.Write("pcs/a.txt", kCapture);
+  disc.Write("pcs/notes.md", "Hello,\nthis is no capture.\n");
+  disc.Write("b.txt", "PCI\\VEN_10EC&DEV_8168&SUBSYS_20368086&REV_06\n");
+  const std::string root = disc.path().string();
+
+  const CommandResult text = RunCheck({root + "/disc", "--devices", root + "/pcs",
+                                       "--devices", root + "/b.txt"});
+  EXPECT_EQ(text.status, kWarnings) << text.out << text.err;
+  EXPECT_NE(text.out.find("  a.txt    +            no\n"
+                          "  b.txt    +            no\n"),
+            std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("notes.md, line 1: expected"), std::string::npos);
+  EXPECT_NE(text.out.find("false start (entry VendorInfo1, machine b.txt)"),
+            std::string::npos) << text.out;
+
+  const CommandResult json = RunCheck({root + "/disc", "--json", "--devices",
+                                       root + "/pcs", "--devices", root + "/none.txt"});
+  EXPECT_EQ(json.status, kCannotCheck);
+  EXPECT_NE(json.err.find("cannot read the capture " + root + "/none.txt"),
+            std::string::npos) << json.err;
+  EXPECT_NE(json.out.find("\"machines\": [\n    {\"name\": \"a.txt\", "
+                          "\"devices\": 1, \"warningBox\": false"),
+            std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"infFiles\": 1,"), std::string::npos);
+
+  // One capture: today's report, the packages' part added.
+  const CommandResult one = RunCheck({root + "/disc", "--devices", root + "/b.txt"});
+  EXPECT_EQ(one.out.rfind("Pomvarin.ini: ", 0), 0u);
+  EXPECT_NE(one.out.find("Summary: 1 of 1 vendor entry match."), std::string::npos);
+  EXPECT_NE(one.out.find("\nDriver packages: 1 .inf files\n"), std::string::npos)
+      << one.out;
+  const CommandResult oneJson =
+      RunCheck({root + "/disc", "--json", "--devices", root + "/b.txt"});
+  EXPECT_NE(oneJson.out.find("\"warningBox\": false,\n  \"summary\": "),
+            std::string::npos);
+  EXPECT_NE(oneJson.out.find("\"packageWarnings\": [\n    {\"kind\": \"falseStart\""),
+            std::string::npos) << oneJson.out;
 }
 
 }  // namespace

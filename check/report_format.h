@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "check/check.h"
+#include "check/fleet.h"
 
 namespace pomvarin::check {
 
@@ -19,6 +20,33 @@ struct DeviceSource {
 
 std::string FormatText(const Report& report, const DeviceSource& devices);
 std::string FormatJson(const Report& report, const DeviceSource& devices);
+
+// Files given as captures that were not read, each with its reason.
+struct SkippedCapture {
+  std::string file;
+  std::string reason;
+  bool unreadable = false;  // rather than no capture: the status is 2
+};
+
+// What the disc's driver packages say of the machines: added after the
+// report of a single machine, text or JSON.
+std::string FormatPackagesText(const std::vector<Machine>& machines,
+                               const FleetReport& fleet);
+std::string AddPackagesJson(const std::string& reportJson,
+                            const std::vector<Machine>& machines,
+                            const FleetReport& fleet);
+
+// The report over several machines: each machine's outcome per entry,
+// the configuration's warnings once, then the packages' part.
+std::string FormatFleetText(const std::vector<Machine>& machines,
+                            const std::vector<SkippedCapture>& skipped,
+                            const FleetReport& fleet);
+std::string FormatFleetJson(const std::vector<Machine>& machines,
+                            const std::vector<SkippedCapture>& skipped,
+                            const FleetReport& fleet);
+
+// The configuration's warnings of all machines, each once, in order.
+std::vector<Warning> DistinctWarnings(const std::vector<Machine>& machines);
 
 // text as a JSON string, quotes included. Bytes that are not UTF-8 (a
 // Windows code page's letters) are written as the characters of the same

@@ -10,12 +10,6 @@ namespace {
 
 const char kEnumerator[] = "PCI";
 
-bool AskForVendor(const DeviceMatcher& matcher, const char* venId,
-                  VendorPassObserver& observer) {
-  return matcher.FindDevice(kEnumerator, platform::kPropertyHardwareId, venId,
-                            platform::kPropertyHardwareId, kEnumerator,
-                            &observer);
-}
 
 // Both case forms of the VenID are always asked for. Returns whether the
 // entry matched a present device.
@@ -32,11 +26,11 @@ bool HandleVendorEntry(const DeviceMatcher& matcher,
 
   UpperCasePass(venId, idLength);
   observer.OnCaseForm(venId);
-  const bool upperHit = AskForVendor(matcher, venId, observer);
+  const bool upperHit = AnswersVendorQuestion(matcher, venId, &observer);
 
   LowerCasePass(venId, idLength);
   observer.OnCaseForm(venId);
-  const bool lowerHit = AskForVendor(matcher, venId, observer);
+  const bool lowerHit = AnswersVendorQuestion(matcher, venId, &observer);
 
   if (!upperHit && !lowerHit) return false;
 
@@ -66,6 +60,13 @@ class Launcher : public VendorPassObserver {
 };
 
 }  // namespace
+
+bool AnswersVendorQuestion(const DeviceMatcher& matcher, const char* venId,
+                           DeviceAnswered* answered) {
+  return matcher.FindDevice(kEnumerator, platform::kPropertyHardwareId, venId,
+                            platform::kPropertyHardwareId, kEnumerator,
+                            answered);
+}
 
 bool HasSilentSwitch(const char* arguments) {
   platform::Trace(arguments);

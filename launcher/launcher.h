@@ -51,6 +51,12 @@ class VendorPassObserver : public DeviceAnswered {
   ~VendorPassObserver() = default;
 };
 
+// The vendor pass's question for one case form of a VenID: a present PCI
+// device whose first hardware ID holds venId and "PCI", compared byte for
+// byte. pomvarin-check puts it to IDs of its own, never a copy of it.
+bool AnswersVendorQuestion(const DeviceMatcher& matcher, const char* venId,
+                           DeviceAnswered* answered = nullptr);
+
 // Reads Pomvarin.ini in the current directory and puts both case forms of
 // every entry's VenID to the matcher, telling the observer as it goes.
 // Returns whether any entry matched.

@@ -56,6 +56,10 @@ void SetDeviceSource(DeviceSource* source);
 // Makes path the process's current directory; false when it cannot be.
 bool ChangeDirectory(const char* path);
 
+// The bytes of the regular file at path (a path as the launcher joins
+// them); false when it cannot be read whole.
+bool ReadFileBytes(const char* path, std::string* bytes);
+
 // Whether the system's own help switch "/?" is understood (Windows).
 bool HasSlashHelpSwitch();
 

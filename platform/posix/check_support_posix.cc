@@ -60,6 +60,14 @@ std::vector<ProfileSection> ListProfileSections(const char* path) {
   return sections;
 }
 
+bool ReadFileBytes(const char* path, std::string* bytes) {
+  posix::HeapBlock contents;
+  std::size_t size = 0;
+  if (!ReadProfileFile(path, &contents, &size)) return false;
+  bytes->assign(contents.get(), size);
+  return true;
+}
+
 bool ChangeDirectory(const char* path) {
   posix::PosixPath posixPath;
   return posix::ToPosixPath(path, posixPath) && chdir(posixPath) == 0;

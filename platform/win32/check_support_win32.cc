@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "common/text.h"
 #include "platform/win32/debug_run.h"
@@ -126,6 +128,15 @@ std::vector<ProfileSection> ListProfileSections(const char* path) {
     sections.push_back(section);
   }
   return sections;
+}
+
+// Through the C runtime, whose file calls the program imports already.
+bool ReadFileBytes(const char* path, std::string* bytes) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  bytes->assign(std::istreambuf_iterator<char>(file),
+                std::istreambuf_iterator<char>());
+  return !file.bad();
 }
 
 bool ChangeDirectory(const char* path) {

@@ -1,0 +1,305 @@
+#include "check/fleet.h"
+
+#include <cstring>
+#include <set>
+#include <unordered_map>
+
+#include "common/text.h"
+#include "devices/device_matcher.h"
+#include "launcher/launcher.h"
+#include "platform/check_support.h"
+#include "platform/platform.h"
+#include "setup/link_guard.h"
+#include "setup/search_and_launch.h"
+
+namespace pomvarin::check {
+
+namespace {
+
+// The value of a field ("VEN_") of an ID's "&"-separated fields, or "".
+std::string FieldOf(const std::string& id, const std::string& name) {
+  const std::size_t slash = id.find('\\');
+  std::size_t at = slash == std::string::npos ? id.size() : slash + 1;
+  while (at < id.size()) {
+    std::size_t end = id.find('&', at);
+    if (end == std::string::npos) end = id.size();
+    if (id.compare(at, name.size(), name) == 0)
+      return id.substr(at + name.size(), end - at - name.size());
+    at = end + 1;
+  }
+  return "";
+}
+
+bool EndsWithInf(const char* name) {
+  const std::size_t length = std::strlen(name);
+  return length > 4 && EqualIgnoringAsciiCase(".inf", name + length - 4, 4);
+}
+
+bool IsDotEntry(const char* name) {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+void WalkFolder(const char* folder, std::uint32_t attributes,
+                FolderOnPath* parent, std::vector<std::string>* found) {
+  Text pattern;
+  if (!ListingPattern(folder, pattern)) return;
+  platform::DirectoryEntry entry;
+  platform::Listing listing = platform::OpenListing(pattern, &entry);
+  if (!listing) return;
+  platform::ScopedListing owner(listing);
+  FolderOnPath here = FolderBelow(parent, folder, attributes);
+  if (!MayEnter(here)) return;
+  do {
+    if (IsDotEntry(entry.name)) continue;
+    Text path;
+    if (!JoinPath(path, folder, entry.name)) continue;
+    if (entry.attributes & platform::kAttributeDirectory)
+      WalkFolder(path, entry.attributes, &here, found);
+    else if (EndsWithInf(entry.name))
+      found->push_back(path);
+  } while (platform::NextEntry(listing, &entry));
+}
+
+// Paths of one file compare without ASCII case, as Windows compares them.
+std::string PathKey(const std::string& path) { return UpperAscii(path); }
+
+std::string VendorOf(const Device& device) {
+  if (device.hardwareIds.empty()) return "other";
+  const std::string vendor = FieldOf(UpperAscii(device.hardwareIds[0]), "VEN_");
+  return vendor.empty() ? "other" : "VEN_" + vendor;
+}
+
+std::string FirstId(const Device& device) {
+  return device.hardwareIds.empty() ? "-" : device.hardwareIds[0];
+}
+
+std::string Join(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
+}
+
+class FleetChecker {
+ public:
+  FleetChecker(const std::vector<Machine>& machines, const InfTarget* target)
+      : machines_(machines), target_(target) {}
+
+  FleetReport Run() {
+    if (machines_.empty()) return report_;
+    ReadPackages();
+    report_.infFiles = packages_.size();
+    for (std::size_t p = 0; p < packages_.size(); ++p) {
+      const Package& package = *packages_[p];
+      for (const InfProblem& problem : package.inf.problems)
+        Warn(FleetWarningKind::kBrokenInf, "", "", "", package.path,
+             (problem.line > 0 ? "line " + std::to_string(problem.line) + ": "
+                               : std::string()) +
+                 problem.message +
+                 (package.inf.parsed ? "" : "; the file is not read further "
+                                            "and serves no device"));
+      for (const std::string& id : package.inf.ids) byId_[id].push_back(p);
+    }
+    for (std::size_t e = 0; e < Entries().size(); ++e) CheckVenId(e);
+    for (const Machine& machine : machines_) CheckMachine(machine);
+    return report_;
+  }
+
+ private:
+  const std::vector<EntryReport>& Entries() const {
+    return machines_[0].report.entries;
+  }
+
+  void ReadPackages() {
+    Text currentDirectory;
+    std::vector<std::string> disc;
+    if (platform::ReadCurrentDirectory(currentDirectory))
+      ReadPackagesBelow(currentDirectory, target_, &byKey_, &disc);
+    std::vector<std::vector<std::string>> inEntry(Entries().size());
+    for (std::size_t e = 0; e < Entries().size(); ++e)
+      ReadPackagesBelow(Entries()[e].root, target_, &byKey_, &inEntry[e]);
+    std::map<std::string, std::size_t> index;
+    for (auto& [key, package] : byKey_) {
+      index[key] = packages_.size();
+      packages_.push_back(&package);
+    }
+    entryPackages_.resize(Entries().size());
+    packageEntries_.resize(packages_.size());
+    for (std::size_t e = 0; e < inEntry.size(); ++e) {
+      for (const std::string& path : inEntry[e]) {
+        const std::size_t p = index[PathKey(path)];
+        if (!packageEntries_[p].count(e)) {
+          entryPackages_[e].push_back(p);
+          packageEntries_[p].insert(e);
+        }
+      }
+    }
+  }
+
+  // The packages on the disc that serve the device.
+  std::set<std::size_t> Serving(const Device& device) const {
+    std::set<std::size_t> serving;
+    for (const std::string& id : MatchingIds(device)) {
+      const auto found = byId_.find(id);
+      if (found != byId_.end())
+        serving.insert(found->second.begin(), found->second.end());
+    }
+    return serving;
+  }
+
+  bool EntryServes(std::size_t e, const std::set<std::size_t>& serving) const {
+    for (std::size_t p : serving)
+      if (packageEntries_[p].count(e)) return true;
+    return false;
+  }
+
+  bool HasParsedPackage(std::size_t e) const {
+    for (std::size_t p : entryPackages_[e])
+      if (packages_[p]->inf.parsed) return true;
+    return false;
+  }
+
+  // Whether the entry's VenID, tested as the launcher tests it, matches a
+  // device its own packages list or a captured device they serve.
+  void CheckVenId(std::size_t e) {
+    const EntryReport& entry = Entries()[e];
+    if (!entry.sectionPresent || !HasParsedPackage(e)) return;
+    Devices listed;
+    for (std::size_t p : entryPackages_[e])
+      for (const std::string& id : packages_[p]->inf.ids)
+        listed.push_back(Device{{id}, {}});
+    for (const Machine& machine : machines_)
+      for (const Device& device : machine.devices)
+        if (!device.hardwareIds.empty() && EntryServes(e, Serving(device)))
+          listed.push_back(Device{{device.hardwareIds[0]}, {}});
+    bool hit;
+    {
+      ScopedDeviceCapture capture(listed);
+      const DeviceMatcher matcher;
+      hit = AnswersVendorQuestion(matcher, entry.upperId.c_str()) ||
+            AnswersVendorQuestion(matcher, entry.lowerId.c_str());
+    }
+    if (hit) return;
+    std::vector<std::string> infs;
+    for (std::size_t p : entryPackages_[e]) infs.push_back(packages_[p]->path);
+    Warn(FleetWarningKind::kVenIdMatchesNoPackage, entry.section, "", "",
+         Join(infs),
+         "VenID " + entry.upperId + " (or " + entry.lowerId +
+             ") matches no device that the .inf files in its folder list, "
+             "nor any captured device they serve: a wrong VenID, or the "
+             "wrong folder");
+  }
+
+  void CheckMachine(const Machine& machine) {
+    MachineCoverage coverage;
+    const std::vector<EntryReport>& entries = machine.report.entries;
+    for (std::size_t e = 0; e < entries.size() && e < Entries().size(); ++e) {
+      const EntryReport& entry = entries[e];
+      if (!entry.matched || !HasParsedPackage(e)) continue;
+      for (const Device& device : machine.devices) {
+        if (device.hardwareIds.empty() || device.hardwareIds[0] != entry.device)
+          continue;
+        if (!EntryServes(e, Serving(device)))
+          Warn(FleetWarningKind::kFalseStart, entry.section, machine.name,
+               entry.device, "",
+               "starts for " + entry.device + ", which no .inf in its "
+               "folder serves (a false start)");
+        break;
+      }
+    }
+    for (const Device& device : machine.devices) {
+      const std::set<std::size_t> serving = Serving(device);
+      bool served = false;
+      for (std::size_t e = 0; e < entries.size() && e < Entries().size(); ++e)
+        served = served || (entries[e].matched && EntryServes(e, serving));
+      if (served) continue;
+      coverage.unserved[VendorOf(device)].push_back(FirstId(device));
+      if (serving.empty()) continue;
+      std::vector<std::string> infs, holders;
+      for (std::size_t p : serving) {
+        infs.push_back(packages_[p]->path);
+        for (std::size_t e : packageEntries_[p])
+          holders.push_back(Entries()[e].section);
+      }
+      Warn(FleetWarningKind::kMissedDriver, Join(holders), machine.name,
+           FirstId(device), Join(infs),
+           FirstId(device) + " is served by " + Join(infs) +
+               ", but no entry that starts on this machine holds it (a "
+               "missed driver)");
+    }
+    report_.machines.push_back(coverage);
+  }
+
+  void Warn(FleetWarningKind kind, const std::string& section,
+            const std::string& machine, const std::string& device,
+            const std::string& inf, const std::string& message) {
+    report_.warnings.push_back(
+        FleetWarning{kind, section, machine, device, inf, message});
+  }
+
+  const std::vector<Machine>& machines_;
+  const InfTarget* target_;
+  FleetReport report_;
+  std::map<std::string, Package> byKey_;
+  std::vector<Package*> packages_;
+  std::vector<std::vector<std::size_t>> entryPackages_;
+  std::vector<std::set<std::size_t>> packageEntries_;
+  std::unordered_map<std::string, std::vector<std::size_t>> byId_;
+};
+
+}  // namespace
+
+std::vector<std::string> MatchingIds(const Device& device) {
+  std::vector<std::string> ids;
+  for (const std::string& id : device.hardwareIds) ids.push_back(UpperAscii(id));
+  if (ids.empty()) return ids;
+  const std::string& first = ids[0];
+  const std::string vendor = FieldOf(first, "VEN_");
+  if (vendor.empty() || first.compare(0, 4, "PCI\\") != 0) return ids;
+  const std::string deviceId = FieldOf(first, "DEV_");
+  const std::string revision = FieldOf(first, "REV_");
+  std::string classCode;
+  for (const std::string& id : ids) {
+    const std::string code = FieldOf(id, "CC_");
+    if (code.size() > classCode.size()) classCode = code;
+  }
+  const std::string ven = "PCI\\VEN_" + vendor;
+  if (!deviceId.empty()) {
+    if (!revision.empty())
+      ids.push_back(ven + "&DEV_" + deviceId + "&REV_" + revision);
+    ids.push_back(ven + "&DEV_" + deviceId);
+  }
+  const std::vector<std::string> classes =
+      classCode.size() == 6
+          ? std::vector<std::string>{classCode, classCode.substr(0, 4)}
+          : classCode.empty() ? std::vector<std::string>{}
+                              : std::vector<std::string>{classCode};
+  for (const std::string& code : classes) ids.push_back(ven + "&CC_" + code);
+  ids.push_back(ven);
+  for (const std::string& code : classes) ids.push_back("PCI\\CC_" + code);
+  return ids;
+}
+
+void ReadPackagesBelow(const std::string& root, const InfTarget* target,
+                       std::map<std::string, Package>* packages,
+                       std::vector<std::string>* found) {
+  WalkFolder(root.c_str(), 0, nullptr, found);
+  for (const std::string& path : *found) {
+    auto [at, fresh] = packages->try_emplace(PathKey(path));
+    if (!fresh) continue;
+    at->second.path = path;
+    std::string bytes;
+    if (platform::ReadFileBytes(path.c_str(), &bytes)) {
+      at->second.inf = ReadInf(bytes, target);
+    } else {
+      at->second.inf.parsed = false;
+      at->second.inf.problems.push_back(InfProblem{0, "cannot be read"});
+    }
+  }
+}
+
+FleetReport CheckFleet(const std::vector<Machine>& machines,
+                       const InfTarget* target) {
+  return FleetChecker(machines, target).Run();
+}
+
+}  // namespace pomvarin::check

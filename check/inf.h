@@ -1,0 +1,44 @@
+// Driver packages on a disc: the PCI IDs an .inf file lists in the models
+// sections of its [Manufacturer], read by the rules Windows reads it by.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pomvarin::check {
+
+// The system a package is installed on, as a models section's decoration
+// names it: NT[architecture][.major[.minor[.productType[.suiteMask[.build]]]]].
+// Empty fields are not given.
+struct InfTarget {
+  std::string architecture;  // lower case: "", "x86", "amd64", "arm64", ...
+  int major = -1, minor = -1, build = -1;
+};
+
+// Reads a decoration such as "NTamd64.10.0"; false when it is none.
+bool ParseInfTarget(const std::string& decoration, InfTarget* target);
+
+struct InfProblem {
+  int line = 0;  // from 1
+  std::string message;
+};
+
+struct InfPackage {
+  // False when Windows would refuse the file: it then serves no device.
+  bool parsed = true;
+  // The hardware and compatible IDs of PCI devices the models sections
+  // list, in upper case (as devices show them), each once, in file order.
+  std::vector<std::string> ids;
+  std::vector<InfProblem> problems;
+};
+
+// Reads an .inf file's bytes (ANSI, UTF-8 with a byte-order mark, or UTF-16
+// LE with one). Without a target every decorated models section counts,
+// as a disc serves more than one system; with one, the section Windows
+// would pick for it.
+InfPackage ReadInf(const std::string& bytes, const InfTarget* target);
+
+// An ID as Windows compares device IDs: ASCII letters in upper case.
+std::string UpperAscii(std::string text);
+
+}  // namespace pomvarin::check
