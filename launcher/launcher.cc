@@ -10,7 +10,6 @@ namespace {
 
 const char kEnumerator[] = "PCI";
 
-
 // Both case forms of the VenID are always asked for. Returns whether the
 // entry matched a present device.
 bool HandleVendorEntry(const DeviceMatcher& matcher,
