@@ -35,10 +35,6 @@ bool EndsWithInf(const char* name) {
   return length > 4 && EqualIgnoringAsciiCase(".inf", name + length - 4, 4);
 }
 
-bool IsDotEntry(const char* name) {
-  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
 void WalkFolder(const char* folder, std::uint32_t attributes,
                 FolderOnPath* parent, std::vector<std::string>* found) {
   Text pattern;

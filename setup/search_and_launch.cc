@@ -15,10 +15,6 @@ namespace {
 // watch the trace look for it as it is, so it is not to be corrected.
 const char kSilentTrace[] = "Slience Install";
 
-bool IsDotEntry(const char* name) {
-  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
 class Launch : public SetupFileFound {
  public:
   explicit Launch(bool silent) : silent_(silent) {}
@@ -68,6 +64,10 @@ void SearchFolder(const char* folder, std::uint32_t attributes,
 }
 
 }  // namespace
+
+bool IsDotEntry(const char* name) {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
 
 bool ListingPattern(const char* folder, Text& pattern) {
   return JoinPath(pattern, folder, "*");

@@ -15,6 +15,9 @@ class SetupFileFound {
   ~SetupFileFound() = default;
 };
 
+// Whether a listed name is "." or "..", which a walk passes over.
+bool IsDotEntry(const char* name);
+
 // The pattern that lists folder: folder + "\*". False when that passes the
 // path limit: such a folder is never searched.
 bool ListingPattern(const char* folder, Text& pattern);
