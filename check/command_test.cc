@@ -232,6 +232,14 @@ TEST(CommandTest, ChecksADiscOverSeveralMachines) {
             std::string::npos);
   EXPECT_NE(oneJson.out.find("\"packageWarnings\": [\n    {\"kind\": \"falseStart\""),
             std::string::npos) << oneJson.out;
+
+  // A 64-bit target reads no undecorated models section: a.txt's device is
+  // then served by nothing on the disc.
+  const std::string falseStartOnA = "false start (entry VendorInfo1, machine a.txt)";
+  std::vector<std::string> onA = {root + "/disc", "--devices", root + "/pcs/a.txt"};
+  EXPECT_EQ(RunCheck(onA).out.find(falseStartOnA), std::string::npos);
+  onA.insert(onA.end(), {"--target", "NTamd64.10.0"});
+  EXPECT_NE(RunCheck(onA).out.find(falseStartOnA), std::string::npos);
 }
 
 }  // namespace
