@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "check/file_text.h"
 #include "devices/pci_hardware_ids.h"
 
 namespace pomvarin::check {
@@ -35,61 +36,6 @@ int LineAt(const std::string& text, std::size_t offset) {
   for (std::size_t i = 0; i < offset && i < text.size(); ++i)
     line += text[i] == '\n';
   return line;
-}
-
-void AppendUtf8(std::uint32_t c, std::string* text) {
-  if (c < 0x80) {
-    *text += static_cast<char>(c);
-  } else if (c < 0x800) {
-    *text += static_cast<char>(0xC0 | c >> 6);
-    *text += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    *text += static_cast<char>(0xE0 | c >> 12);
-    *text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    *text += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *text += static_cast<char>(0xF0 | c >> 18);
-    *text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    *text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    *text += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-bool DecodeUtf16(const std::string& bytes, bool bigEndian, std::string* text,
-                 CaptureError* error) {
-  auto unit = [&](std::size_t at) {
-    const auto first = static_cast<unsigned char>(bytes[at]);
-    const auto second = static_cast<unsigned char>(bytes[at + 1]);
-    return static_cast<std::uint32_t>(bigEndian ? first << 8 | second
-                                                : second << 8 | first);
-  };
-  if (bytes.size() % 2 != 0)
-    return Fail(LineAt(*text, text->size()),
-                "expected UTF-16 text, found an odd number of bytes", error);
-  for (std::size_t at = 2; at < bytes.size(); at += 2) {
-    std::uint32_t c = unit(at);
-    if (c >= 0xD800 && c < 0xDC00 && at + 3 < bytes.size() &&
-        unit(at + 2) >= 0xDC00 && unit(at + 2) < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
-      at += 2;
-    } else if (c >= 0xD800 && c < 0xE000) {
-      return Fail(LineAt(*text, text->size()),
-                  "expected UTF-16 text, found a lone surrogate", error);
-    }
-    AppendUtf8(c, text);
-  }
-  return true;
-}
-
-// The capture as UTF-8 text, its byte-order mark (if any) removed.
-bool DecodeText(const std::string& bytes, std::string* text,
-                CaptureError* error) {
-  if (bytes.compare(0, 2, "\xFF\xFE") == 0)
-    return DecodeUtf16(bytes, false, text, error);
-  if (bytes.compare(0, 2, "\xFE\xFF") == 0)
-    return DecodeUtf16(bytes, true, text, error);
-  *text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
-  return true;
 }
 
 // Lines end at LF or CRLF.
@@ -543,8 +489,10 @@ bool ParsePnputil(const Lines& lines, Devices* devices, CaptureError* error) {
 
 bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
                        CaptureError* error) {
-  std::string text;
-  if (!DecodeText(bytes, &text, error)) return false;
+  std::string text, fault;
+  int faultLine = 0;
+  if (!DecodeFileText(bytes, Utf16Orders::kEither, &text, &faultLine, &fault))
+    return Fail(faultLine, fault, error);
   const std::size_t nul = text.find('\0');
   if (nul != std::string::npos)
     return Fail(LineAt(text, nul),

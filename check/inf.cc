@@ -1,8 +1,9 @@
 #include "check/inf.h"
 
-#include <cstdint>
 #include <map>
 #include <set>
+
+#include "check/file_text.h"
 
 namespace pomvarin::check {
 
@@ -34,43 +35,6 @@ std::string Trim(const std::string& text) {
   while (first < last && IsBlank(text[first])) ++first;
   while (last > first && IsBlank(text[last - 1])) --last;
   return text.substr(first, last - first);
-}
-
-void AppendUtf8(std::uint32_t c, std::string* text) {
-  if (c < 0x80) {
-    *text += static_cast<char>(c);
-  } else if (c < 0x800) {
-    *text += static_cast<char>(0xC0 | c >> 6);
-    *text += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *text += static_cast<char>(0xE0 | c >> 12);
-    *text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    *text += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// The file as text: UTF-16 LE becomes UTF-8 (surrogates stay apart: IDs
-// are ASCII), a UTF-8 byte-order mark goes, ANSI bytes stay as they are.
-bool Decode(const std::string& bytes, std::string* text, InfProblem* problem) {
-  if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
-    if (bytes.size() % 2 != 0) {
-      *problem = {1, "UTF-16 text with an odd number of bytes"};
-      return false;
-    }
-    for (std::size_t at = 2; at < bytes.size(); at += 2)
-      AppendUtf8(static_cast<unsigned char>(bytes[at]) |
-                     static_cast<unsigned char>(bytes[at + 1]) << 8,
-                 text);
-  } else {
-    *text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
-  }
-  const std::size_t nul = text->find('\0');
-  if (nul == std::string::npos) return true;
-  int line = 1;
-  for (std::size_t i = 0; i < nul; ++i) line += (*text)[i] == '\n';
-  *problem = {line, "a NUL byte: not an ANSI or UTF-16 LE (with byte-order "
-                    "mark) text"};
-  return false;
 }
 
 // Splits one logical line at "=" and "," outside quotes; "" in quotes is a
@@ -305,10 +269,22 @@ bool ParseInfTarget(const std::string& decoration, InfTarget* target) {
 
 InfPackage ReadInf(const std::string& bytes, const InfTarget* target) {
   InfPackage package;
-  std::string text;
-  InfProblem problem;
-  if (!Decode(bytes, &text, &problem)) {
-    package.problems.push_back(problem);
+  // Windows reads UTF-16 .inf files in little-endian order only.
+  std::string text, fault;
+  int faultLine = 0;
+  if (!DecodeFileText(bytes, Utf16Orders::kLittleEndian, &text, &faultLine,
+                      &fault)) {
+    package.problems.push_back(InfProblem{faultLine, fault});
+    package.parsed = false;
+    return package;
+  }
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string::npos) {
+    int line = 1;
+    for (std::size_t i = 0; i < nul; ++i) line += text[i] == '\n';
+    package.problems.push_back(InfProblem{
+        line, "a NUL byte: not an ANSI or UTF-16 LE (with byte-order mark) "
+              "text"});
     package.parsed = false;
     return package;
   }

@@ -1,0 +1,74 @@
+#include "check/file_text.h"
+
+#include <cstdint>
+
+namespace pomvarin::check {
+
+namespace {
+
+void AppendUtf8(std::uint32_t c, std::string* text) {
+  if (c < 0x80) {
+    *text += static_cast<char>(c);
+  } else if (c < 0x800) {
+    *text += static_cast<char>(0xC0 | c >> 6);
+    *text += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    *text += static_cast<char>(0xE0 | c >> 12);
+    *text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *text += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    *text += static_cast<char>(0xF0 | c >> 18);
+    *text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    *text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+int LinesIn(const std::string& text) {
+  int line = 1;
+  for (char c : text) line += c == '\n';
+  return line;
+}
+
+bool DecodeUtf16(const std::string& bytes, bool bigEndian, std::string* text,
+                 int* faultLine, std::string* fault) {
+  auto unit = [&](std::size_t at) {
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    const auto second = static_cast<unsigned char>(bytes[at + 1]);
+    return static_cast<std::uint32_t>(bigEndian ? first << 8 | second
+                                                : second << 8 | first);
+  };
+  auto fail = [&](const char* found) {
+    *faultLine = LinesIn(*text);
+    *fault = std::string("expected UTF-16 text, found ") + found;
+    return false;
+  };
+  if (bytes.size() % 2 != 0) return fail("an odd number of bytes");
+  for (std::size_t at = 2; at < bytes.size(); at += 2) {
+    std::uint32_t c = unit(at);
+    if (c >= 0xD800 && c < 0xDC00 && at + 3 < bytes.size() &&
+        unit(at + 2) >= 0xDC00 && unit(at + 2) < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+      at += 2;
+    } else if (c >= 0xD800 && c < 0xE000) {
+      return fail("a lone surrogate");
+    }
+    AppendUtf8(c, text);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DecodeFileText(const std::string& bytes, Utf16Orders orders,
+                    std::string* text, int* faultLine, std::string* fault) {
+  text->clear();
+  if (bytes.compare(0, 2, "\xFF\xFE") == 0)
+    return DecodeUtf16(bytes, false, text, faultLine, fault);
+  if (orders == Utf16Orders::kEither && bytes.compare(0, 2, "\xFE\xFF") == 0)
+    return DecodeUtf16(bytes, true, text, faultLine, fault);
+  *text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+  return true;
+}
+
+}  // namespace pomvarin::check
