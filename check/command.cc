@@ -258,11 +258,7 @@ std::string NotesText(const Devices& devices) {
 std::string DevicesAsJson(const Devices& devices) {
   std::string json = "{\"devices\": [";
   for (std::size_t i = 0; i < devices.size(); ++i) {
-    json += i > 0 ? ",\n  [" : "\n  [";
-    const std::vector<std::string>& ids = devices[i].hardwareIds;
-    for (std::size_t j = 0; j < ids.size(); ++j)
-      json += (j > 0 ? ", " : "") + JsonString(ids[j]);
-    json += "]";
+    json += (i > 0 ? ",\n  " : "\n  ") + JsonStrings(devices[i].hardwareIds);
   }
   return json + (devices.empty() ? "]}\n" : "\n]}\n");
 }

@@ -168,10 +168,8 @@ std::string FormatJson(const Report& report, const DeviceSource& devices) {
   json += "  \"devices\": {\"source\": " +
           (devices.capture.empty() ? std::string("null")
                                    : JsonString(devices.capture)) +
-          ", \"count\": " + std::to_string(devices.count) + ", \"notes\": [";
-  for (std::size_t i = 0; i < devices.notes.size(); ++i)
-    json += (i > 0 ? ", " : "") + JsonString(devices.notes[i]);
-  json += "]},\n";
+          ", \"count\": " + std::to_string(devices.count) +
+          ", \"notes\": " + JsonStrings(devices.notes) + "},\n";
   json += "  \"vendorCount\": {\"text\": " +
           JsonString(report.vendorCountText) +
           ", \"value\": " + std::to_string(report.vendorCount) + "},\n";
@@ -262,14 +260,14 @@ std::string Padded(const std::string& text, std::size_t width) {
   return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
 }
 
+}  // namespace
+
 std::string JsonStrings(const std::vector<std::string>& items) {
   std::string json = "[";
   for (std::size_t i = 0; i < items.size(); ++i)
     json += (i > 0 ? ", " : "") + JsonString(items[i]);
   return json + "]";
 }
-
-}  // namespace
 
 std::vector<Warning> DistinctWarnings(const std::vector<Machine>& machines) {
   std::vector<Warning> warnings;

@@ -53,4 +53,7 @@ std::vector<Warning> DistinctWarnings(const std::vector<Machine>& machines);
 // number.
 std::string JsonString(const std::string& text);
 
+// items as a JSON array of strings, on one line.
+std::string JsonStrings(const std::vector<std::string>& items);
+
 }  // namespace pomvarin::check
