@@ -14,7 +14,8 @@ struct PciNumbers {
   std::uint16_t subsystemVendor;
   std::uint16_t subsystemDevice;
   std::uint8_t revision;
-  std::uint32_t classCode;  // base class, subclass, programming interface
+  // 24 bits: base class, subclass, programming interface.
+  std::uint32_t classCode;
 };
 
 // Room for the four hardware IDs with their terminators.
