@@ -35,8 +35,14 @@ bool FirstStringContains(const unsigned char* data, std::size_t size,
       end ? static_cast<const unsigned char*>(end) - data : size;
   std::size_t textLength = std::strlen(text);
   if (textLength > stringLength) return false;
+  if (textLength == 0) return true;
+  // The first byte is compared before the rest: this runs on every hardware
+  // ID of every device, where a call to compare at each place costs more.
+  const unsigned char first = static_cast<unsigned char>(text[0]);
   for (std::size_t start = 0; start + textLength <= stringLength; ++start) {
-    if (std::memcmp(data + start, text, textLength) == 0) return true;
+    if (data[start] == first &&
+        std::memcmp(data + start + 1, text + 1, textLength - 1) == 0)
+      return true;
   }
   return false;
 }
