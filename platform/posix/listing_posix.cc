@@ -88,7 +88,7 @@ void DeliverEntry(const char* name, std::uint32_t attributes,
 Listing OpenListing(const char* pattern, DirectoryEntry* first) {
   posix::PosixPath folderPath;
   if (!PatternFolder(pattern, folderPath)) return nullptr;
-  std::unique_ptr<ListingState> listing(new (std::nothrow) ListingState);
+  posix::StateOwner<ListingState> listing(posix::MakeState<ListingState>());
   if (!listing) return nullptr;
   listing->folder.Reset(opendir(folderPath));
   if (!listing->folder.get() ||
@@ -119,6 +119,6 @@ bool NextEntry(Listing listing, DirectoryEntry* entry) {
   return true;
 }
 
-void CloseListing(Listing listing) { delete listing; }
+void CloseListing(Listing listing) { posix::ReleaseState(listing); }
 
 }  // namespace pomvarin::platform

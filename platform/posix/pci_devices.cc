@@ -156,7 +156,7 @@ bool ReadPciNumbers(int devicesFolder, const char* deviceName,
 
 DeviceList OpenPciDeviceList(const char* devicesFolder,
                              const char* enumerator) {
-  std::unique_ptr<DeviceListState> list(new (std::nothrow) DeviceListState);
+  StateOwner<DeviceListState> list(MakeState<DeviceListState>());
   if (!list) return nullptr;
   if (!IsPciEnumerator(enumerator)) return list.release();
   list->folder.Reset(opendir(devicesFolder));
@@ -237,7 +237,7 @@ void CloseDeviceList(DeviceList list) {
     deviceSource->Close(list);
     return;
   }
-  delete list;
+  posix::ReleaseState(list);
 }
 
 }  // namespace pomvarin::platform

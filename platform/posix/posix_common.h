@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstddef>
 #include <cstdlib>
+#include <memory>
+#include <new>
 #include <unistd.h>
 
 namespace pomvarin::platform::posix {
@@ -63,5 +65,31 @@ class HeapBlock {
  private:
   char* data_ = nullptr;
 };
+
+// A state object made in malloc's memory, or null when there is none. The
+// C++ runtime's own allocation would bring its exception machinery into
+// the program, which costs every start more than a typical run's own work.
+template <typename State>
+State* MakeState() {
+  void* memory = std::malloc(sizeof(State));
+  return memory ? new (memory) State : nullptr;
+}
+
+template <typename State>
+void ReleaseState(State* state) {
+  if (!state) return;
+  state->~State();
+  std::free(state);
+}
+
+// Owns a state from MakeState until it is handed on.
+struct StateReleaser {
+  template <typename State>
+  void operator()(State* state) const {
+    ReleaseState(state);
+  }
+};
+template <typename State>
+using StateOwner = std::unique_ptr<State, StateReleaser>;
 
 }  // namespace pomvarin::platform::posix
