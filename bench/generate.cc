@@ -245,6 +245,17 @@ void MakeSysfs(const std::string& root, unsigned count) {
     WriteFile(folder + "/subsystem_device", Format("0x%04x\n", d.subsystemDevice));
     WriteFile(folder + "/revision", Format("0x%02x\n", d.revision));
     WriteFile(folder + "/class", Format("0x%06x\n", d.classCode));
+    // As the kernel writes it for a device without a driver.
+    char uevent[256];
+    std::snprintf(uevent, sizeof uevent,
+                  "PCI_CLASS=%04X\nPCI_ID=%04X:%04X\nPCI_SUBSYS_ID=%04X:%04X\n"
+                  "PCI_SLOT_NAME=%s\nMODALIAS=pci:v%08Xd%08Xsv%08Xsd%08X"
+                  "bc%02Xsc%02Xi%02X\n",
+                  d.classCode, d.vendor, d.device, d.subsystemVendor,
+                  d.subsystemDevice, d.slot.c_str(), d.vendor, d.device,
+                  d.subsystemVendor, d.subsystemDevice, d.classCode >> 16,
+                  (d.classCode >> 8) & 0xFF, d.classCode & 0xFF);
+    WriteFile(folder + "/uevent", uevent);
   }
 }
 

@@ -6,6 +6,8 @@
 // and compared with a reading in 64 bits; when all six read within the
 // kernel files' limits, their hardware IDs are made and read back. The IDs
 // of numbers taken straight from the first input bytes are read back too.
+// The whole input is also read as a device's uevent file and compared with
+// a reading line by line.
 
 #include <cstddef>
 #include <cstdio>
@@ -72,6 +74,58 @@ bool CheckNumber(const std::string& text, std::uint32_t limit,
   if (read) Require(parsed == expected, "a number file reads as its value");
   *value = parsed;
   return read;
+}
+
+// The value of the first line of text that starts with key, if any.
+bool ReferenceEventValue(const std::string& text, const std::string& key,
+                         std::string* value) {
+  for (std::size_t at = 0; at <= text.size();) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    if (text.compare(at, key.size(), key) == 0 && end - at >= key.size()) {
+      *value = text.substr(at + key.size(), end - at - key.size());
+      return true;
+    }
+    at = end + 1;
+  }
+  return false;
+}
+
+// "XXXX:YYYY", each half a number within 16 bits.
+bool ReferencePair(const std::string& value, std::uint32_t* first,
+                   std::uint32_t* second) {
+  const std::size_t colon = value.find(':');
+  return colon != std::string::npos &&
+         ReferenceNumber("0x" + value.substr(0, colon), 0xFFFF, first) &&
+         ReferenceNumber("0x" + value.substr(colon + 1), 0xFFFF, second);
+}
+
+void CheckEvent(const std::uint8_t* data, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  auto bytes = ExactCopy(text);
+  PciNumbers numbers{1, 2, 3, 4, 5, 6};
+  const bool read =
+      platform::posix::ParseDeviceEvent(bytes.get(), size, &numbers);
+  std::string classText, id, subsystem;
+  std::uint32_t classCode = 0, vendor = 0, device = 0, subsystemVendor = 0,
+                subsystemDevice = 0;
+  const bool wellFormed =
+      ReferenceEventValue(text, "PCI_CLASS=", &classText) &&
+      ReferenceNumber("0x" + classText, 0xFFFFFF, &classCode) &&
+      ReferenceEventValue(text, "PCI_ID=", &id) &&
+      ReferencePair(id, &vendor, &device) &&
+      ReferenceEventValue(text, "PCI_SUBSYS_ID=", &subsystem) &&
+      ReferencePair(subsystem, &subsystemVendor, &subsystemDevice);
+  Require(read == wellFormed,
+          "a uevent file reads exactly when its three lines are well formed");
+  if (read) {
+    Require(numbers.vendor == vendor && numbers.device == device &&
+                numbers.subsystemVendor == subsystemVendor &&
+                numbers.subsystemDevice == subsystemDevice &&
+                numbers.classCode == classCode,
+            "a uevent file reads as its first lines of each key say");
+  }
+  Require(numbers.revision == 5, "a uevent file leaves the revision alone");
 }
 
 // A cursor over one hardware ID.
@@ -168,6 +222,7 @@ void CheckHardwareIds(const PciNumbers& numbers) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   using namespace pomvarin::fuzz;
+  CheckEvent(data, size);
   const auto texts = SplitAtNul(data, size, 6);
   std::uint32_t values[6];
   bool allRead = true;

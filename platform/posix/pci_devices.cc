@@ -43,12 +43,80 @@ constexpr std::uint32_t kClassLimit = 0xFFFFFF;
 constexpr off_t kConfigRevisionOffset = 8;
 // Longer than any well-formed number file ("0x" + 6 digits + newline).
 constexpr std::size_t kNumberFileSize = 32;
+// Several times what the kernel writes into a PCI device's uevent file.
+constexpr std::size_t kEventFileSize = 1024;
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+// The value of a hex digit in either case, or 16 for any other byte. Two
+// range checks: this runs for every digit of every device's numbers.
+unsigned HexDigitValue(char c) {
+  const unsigned byte = static_cast<unsigned char>(c);
+  const unsigned decimal = byte - '0';
+  if (decimal <= 9) return decimal;
+  const unsigned letter = (byte | 0x20) - 'a';
+  return letter <= 5 ? letter + 10 : 16;
+}
+
+// One or more hex digits and nothing else, the number at most limit.
+bool ParseHexDigits(const char* text, std::size_t length, std::uint32_t limit,
+                    std::uint32_t* value) {
+  if (length == 0) return false;
+  // Checked at every digit, so the number never passes limit * 16 + 15,
+  // which needs more than 32 bits for the largest limits.
+  std::uint64_t number = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    const unsigned digit = HexDigitValue(text[i]);
+    if (digit > 15) return false;
+    number = number * 16 + static_cast<std::uint64_t>(digit);
+    if (number > limit) return false;
+  }
+  *value = static_cast<std::uint32_t>(number);
+  return true;
+}
+
+// Two 16-bit numbers as "XXXX:YYYY".
+bool ParseHexPair(const char* text, std::size_t length, std::uint32_t* first,
+                  std::uint32_t* second) {
+  if (length == 0) return false;
+  const char* colon = static_cast<const char*>(std::memchr(text, ':', length));
+  if (!colon) return false;
+  const std::size_t firstLength = static_cast<std::size_t>(colon - text);
+  return ParseHexDigits(text, firstLength, kWordLimit, first) &&
+         ParseHexDigits(colon + 1, length - firstLength - 1, kWordLimit,
+                        second);
+}
+
+// A value in a uevent file: the rest of its line after the key's "=".
+struct EventValue {
+  const char* text = nullptr;
+  std::size_t length = 0;
+};
+
+// Takes the line as key's value unless an earlier line of that key did.
+template <std::size_t kSize>
+void TakeEventValue(const char* line, std::size_t length,
+                    const char (&key)[kSize], EventValue* value) {
+  constexpr std::size_t keyLength = kSize - 1;
+  if (value->text || length < keyLength ||
+      std::memcmp(line, key, keyLength) != 0)
+    return;
+  value->text = line + keyLength;
+  value->length = length - keyLength;
+}
+
+// The three values the numbers need, in one pass over the lines.
+void FindEventValues(const char* text, std::size_t length,
+                     EventValue* classCode, EventValue* id,
+                     EventValue* subsystem) {
+  for (std::size_t at = 0; at < length;) {
+    const char* newline =
+        static_cast<const char*>(std::memchr(text + at, '\n', length - at));
+    const std::size_t end =
+        newline ? static_cast<std::size_t>(newline - text) : length;
+    TakeEventValue(text + at, end - at, "PCI_CLASS=", classCode);
+    TakeEventValue(text + at, end - at, "PCI_ID=", id);
+    TakeEventValue(text + at, end - at, "PCI_SUBSYS_ID=", subsystem);
+    at = end + 1;
+  }
 }
 
 bool IsPciEnumerator(const char* enumerator) {
@@ -65,40 +133,58 @@ bool IsPciEnumerator(const char* enumerator) {
 // The device's file name, as "device/name", opened relative to the open
 // devices folder: one lookup of a short path, with no open of the device's
 // own folder. A device folder that may only be passed through still gives
-// its files.
+// its files. The path is joined by hand: this runs for every file of
+// every device, where printf's machinery would cost more than the rest.
 int OpenDeviceFile(int devicesFolder, const char* device, const char* name) {
   PosixPath path;
-  const int length = std::snprintf(path, sizeof path, "%s/%s", device, name);
-  if (length < 0 || static_cast<std::size_t>(length) >= sizeof path) {
+  const std::size_t deviceLength = std::strlen(device);
+  const std::size_t nameLength = std::strlen(name);
+  if (deviceLength + 1 + nameLength >= sizeof path) {
     errno = ENAMETOOLONG;
     return -1;
   }
+  std::memcpy(path, device, deviceLength);
+  path[deviceLength] = '/';
+  std::memcpy(path + deviceLength + 1, name, nameLength + 1);
   return openat(devicesFolder, path, O_RDONLY | O_CLOEXEC);
 }
 
-// One read: the kernel hands a number file over whole, and a plain file
+// One read: the kernel hands a device's file over whole, and a plain file
 // delivers all it holds up to the size asked for, so a read that fills the
-// buffer means a file longer than any number file.
-bool ReadNumberFile(int fd, std::uint32_t limit, std::uint32_t* value) {
-  char text[kNumberFileSize];
+// buffer means a file longer than the kernel ever writes: -1, as for a
+// failed read.
+ssize_t ReadOnce(int fd, char* text, std::size_t size) {
   ssize_t got;
   do {
-    got = read(fd, text, sizeof text);
+    got = read(fd, text, size);
   } while (got < 0 && errno == EINTR);
-  if (got < 0 || static_cast<std::size_t>(got) == sizeof text) return false;
-  return ParseDeviceNumber(text, static_cast<std::size_t>(got), limit, value);
+  return static_cast<std::size_t>(got) == size ? -1 : got;
+}
+
+ssize_t ReadDeviceFile(int devicesFolder, const char* device,
+                       const char* name, char* text, std::size_t size) {
+  FileDescriptor file(OpenDeviceFile(devicesFolder, device, name));
+  return file.get() < 0 ? -1 : ReadOnce(file.get(), text, size);
 }
 
 bool ReadNumber(int devicesFolder, const char* device, const char* name,
                 std::uint32_t limit, std::uint32_t* value) {
-  FileDescriptor file(OpenDeviceFile(devicesFolder, device, name));
-  return file.get() >= 0 && ReadNumberFile(file.get(), limit, value);
+  char text[kNumberFileSize];
+  const ssize_t got =
+      ReadDeviceFile(devicesFolder, device, name, text, sizeof text);
+  return got >= 0 &&
+         ParseDeviceNumber(text, static_cast<std::size_t>(got), limit, value);
 }
 
 bool ReadRevision(int devicesFolder, const char* device,
                   std::uint32_t* revision) {
   FileDescriptor file(OpenDeviceFile(devicesFolder, device, "revision"));
-  if (file.get() >= 0) return ReadNumberFile(file.get(), kByteLimit, revision);
+  if (file.get() >= 0) {
+    char text[kNumberFileSize];
+    const ssize_t got = ReadOnce(file.get(), text, sizeof text);
+    return got >= 0 && ParseDeviceNumber(text, static_cast<std::size_t>(got),
+                                         kByteLimit, revision);
+  }
   if (errno != ENOENT) return false;
   // Without a revision file the configuration space still holds it.
   FileDescriptor config(OpenDeviceFile(devicesFolder, device, "config"));
@@ -113,44 +199,72 @@ bool ReadRevision(int devicesFolder, const char* device,
   return true;
 }
 
-}  // namespace
-
-bool ParseDeviceNumber(const char* text, std::size_t length,
-                       std::uint32_t limit, std::uint32_t* value) {
-  if (length > 0 && text[length - 1] == '\n') --length;
-  if (length < 3 || text[0] != '0' || text[1] != 'x') return false;
-  // Checked at every digit, so the number never passes limit * 16 + 15,
-  // which needs more than 32 bits for the largest limits.
-  std::uint64_t number = 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    const int digit = HexDigitValue(text[i]);
-    if (digit < 0) return false;
-    number = number * 16 + static_cast<std::uint64_t>(digit);
-    if (number > limit) return false;
-  }
-  *value = static_cast<std::uint32_t>(number);
-  return true;
+// Vendor, device, subsystem and class from the uevent file, one read.
+bool ReadEventNumbers(int devicesFolder, const char* device,
+                      PciNumbers* numbers) {
+  char text[kEventFileSize];
+  const ssize_t got =
+      ReadDeviceFile(devicesFolder, device, "uevent", text, sizeof text);
+  return got >= 0 &&
+         ParseDeviceEvent(text, static_cast<std::size_t>(got), numbers);
 }
 
-bool ReadPciNumbers(int devicesFolder, const char* deviceName,
-                    PciNumbers* numbers) {
-  std::uint32_t vendor, device, subsystemVendor, subsystemDevice, revision,
-      classCode;
+// The same numbers from their five files, one number each.
+bool ReadNumberFiles(int devicesFolder, const char* deviceName,
+                     PciNumbers* numbers) {
+  std::uint32_t vendor, device, subsystemVendor, subsystemDevice, classCode;
   if (!ReadNumber(devicesFolder, deviceName, "vendor", kWordLimit, &vendor) ||
       !ReadNumber(devicesFolder, deviceName, "device", kWordLimit, &device) ||
       !ReadNumber(devicesFolder, deviceName, "subsystem_vendor", kWordLimit,
                   &subsystemVendor) ||
       !ReadNumber(devicesFolder, deviceName, "subsystem_device", kWordLimit,
                   &subsystemDevice) ||
-      !ReadRevision(devicesFolder, deviceName, &revision) ||
       !ReadNumber(devicesFolder, deviceName, "class", kClassLimit, &classCode))
     return false;
   numbers->vendor = static_cast<std::uint16_t>(vendor);
   numbers->device = static_cast<std::uint16_t>(device);
   numbers->subsystemVendor = static_cast<std::uint16_t>(subsystemVendor);
   numbers->subsystemDevice = static_cast<std::uint16_t>(subsystemDevice);
-  numbers->revision = static_cast<std::uint8_t>(revision);
   numbers->classCode = classCode;
+  return true;
+}
+
+}  // namespace
+
+bool ParseDeviceNumber(const char* text, std::size_t length,
+                       std::uint32_t limit, std::uint32_t* value) {
+  if (length > 0 && text[length - 1] == '\n') --length;
+  if (length < 3 || text[0] != '0' || text[1] != 'x') return false;
+  return ParseHexDigits(text + 2, length - 2, limit, value);
+}
+
+bool ParseDeviceEvent(const char* text, std::size_t length,
+                      PciNumbers* numbers) {
+  EventValue classValue, idValue, subsystemValue;
+  FindEventValues(text, length, &classValue, &idValue, &subsystemValue);
+  std::uint32_t classCode, vendor, device, subsystemVendor, subsystemDevice;
+  if (!ParseHexDigits(classValue.text, classValue.length, kClassLimit,
+                      &classCode) ||
+      !ParseHexPair(idValue.text, idValue.length, &vendor, &device) ||
+      !ParseHexPair(subsystemValue.text, subsystemValue.length,
+                    &subsystemVendor, &subsystemDevice))
+    return false;
+  numbers->vendor = static_cast<std::uint16_t>(vendor);
+  numbers->device = static_cast<std::uint16_t>(device);
+  numbers->subsystemVendor = static_cast<std::uint16_t>(subsystemVendor);
+  numbers->subsystemDevice = static_cast<std::uint16_t>(subsystemDevice);
+  numbers->classCode = classCode;
+  return true;
+}
+
+bool ReadPciNumbers(int devicesFolder, const char* deviceName,
+                    PciNumbers* numbers) {
+  std::uint32_t revision;
+  if ((!ReadEventNumbers(devicesFolder, deviceName, numbers) &&
+       !ReadNumberFiles(devicesFolder, deviceName, numbers)) ||
+      !ReadRevision(devicesFolder, deviceName, &revision))
+    return false;
+  numbers->revision = static_cast<std::uint8_t>(revision);
   return true;
 }
 

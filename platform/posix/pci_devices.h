@@ -19,9 +19,22 @@ constexpr char kPciDevicesFolder[] = "/sys/bus/pci/devices";
 bool ParseDeviceNumber(const char* text, std::size_t length,
                        std::uint32_t limit, std::uint32_t* value);
 
+// Reads the numbers the kernel writes into a PCI device's "uevent" file:
+// "PCI_CLASS=", "PCI_ID=" and "PCI_SUBSYS_ID=" lines in hex, among lines of
+// other keys, the first line of each key counting. Sets all numbers but the
+// revision, which the file does not give; false when one of the three lines
+// is missing or malformed.
+bool ParseDeviceEvent(const char* text, std::size_t length,
+                      PciNumbers* numbers);
+
 // Reads the numbers of the device folder named device in the open folder
-// devicesFolder. A device without a "revision" file gives the revision as
-// byte 8 of its "config" file. False when a number is missing or malformed.
+// devicesFolder: vendor, device, subsystem and class from its "uevent" file
+// in one read, or, where that gives not all of them, from the five number
+// files ("vendor", "device", "subsystem_vendor", "subsystem_device",
+// "class"). The kernel writes both from the same numbers it keeps; a tree
+// where they differ reads as its uevent file says. The revision comes from
+// "revision", or without one from byte 8 of "config". False when a number
+// is missing or malformed.
 bool ReadPciNumbers(int devicesFolder, const char* device, PciNumbers* numbers);
 
 // The device list of devicesFolder (laid out like kPciDevicesFolder): every

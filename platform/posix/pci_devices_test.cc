@@ -1,6 +1,8 @@
 #include "platform/posix/pci_devices.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -8,12 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix/posix_common.h"
 #include "tests/posix_temp_files.h"
 
 namespace pomvarin::platform::posix {
 namespace {
 
 using test_support::MakeFolder;
+using test_support::ReadFileText;
 using test_support::TempFolder;
 using test_support::WriteFile;
 
@@ -69,6 +73,78 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"0x1g\n", 0xFFFF, false, 0},
                       NumberCase{"garbage\n", 0xFFFF, false, 0}));
 
+struct EventCase {
+  const char* name;
+  const char* text;
+  bool parsed;
+  PciNumbers numbers;  // the revision is not the file's and stays as set
+};
+
+void PrintTo(const EventCase& c, std::ostream* out) { *out << c.name; }
+
+class DeviceEventParse : public ::testing::TestWithParam<EventCase> {};
+
+TEST_P(DeviceEventParse, ReadsTheThreeKeysOrNothing) {
+  const EventCase& c = GetParam();
+  PciNumbers numbers{1, 2, 3, 4, 0x5A, 6};
+  EXPECT_EQ(ParseDeviceEvent(c.text, std::strlen(c.text), &numbers), c.parsed);
+  const PciNumbers& want = c.parsed ? c.numbers : PciNumbers{1, 2, 3, 4, 0, 6};
+  EXPECT_EQ(numbers.vendor, want.vendor);
+  EXPECT_EQ(numbers.device, want.device);
+  EXPECT_EQ(numbers.subsystemVendor, want.subsystemVendor);
+  EXPECT_EQ(numbers.subsystemDevice, want.subsystemDevice);
+  EXPECT_EQ(numbers.revision, 0x5A);
+  EXPECT_EQ(numbers.classCode, want.classCode);
+}
+
+constexpr PciNumbers kEventNumbers{0x8086, 0x0D57, 0x1AF4, 0x1100, 0, 0x60000};
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, DeviceEventParse,
+    ::testing::Values(
+        EventCase{"Kernel",
+                  "PCI_CLASS=60000\nPCI_ID=8086:0D57\nPCI_SUBSYS_ID=1AF4:1100\n"
+                  "PCI_SLOT_NAME=0000:00:00.0\nMODALIAS=pci:v00008086\n",
+                  true, kEventNumbers},
+        EventCase{"DriverLinesFirstAndNoFinalNewline",
+                  "DRIVER=e1000e\nPCI_CLASS=060000\nPCI_ID=8086:0d57\n"
+                  "PCI_SUBSYS_ID=1af4:1100",
+                  true, kEventNumbers},
+        EventCase{"FirstLineOfAKeyCounts",
+                  "PCI_ID=8086:0D57\nPCI_SUBSYS_ID=1AF4:1100\n"
+                  "PCI_CLASS=60000\nPCI_ID=10EC:8139\n",
+                  true, kEventNumbers},
+        EventCase{"KeyOnlyAtALineStart",
+                  "X_PCI_ID=8086:0D57\nPCI_CLASS=60000\nPCI_SUBSYS_ID=1AF4:1100\n",
+                  false, {}},
+        EventCase{"MissingSubsystem", "PCI_CLASS=60000\nPCI_ID=8086:0D57\n",
+                  false, {}},
+        EventCase{"EmptyClass",
+                  "PCI_CLASS=\nPCI_ID=8086:0D57\nPCI_SUBSYS_ID=1AF4:1100\n",
+                  false, {}},
+        EventCase{"ClassPast24Bits",
+                  "PCI_CLASS=1000000\nPCI_ID=8086:0D57\nPCI_SUBSYS_ID=1AF4:1100\n",
+                  false, {}},
+        EventCase{"VendorPast16Bits",
+                  "PCI_CLASS=60000\nPCI_ID=18086:0D57\nPCI_SUBSYS_ID=1AF4:1100\n",
+                  false, {}},
+        EventCase{"NoColon",
+                  "PCI_CLASS=60000\nPCI_ID=80860D57\nPCI_SUBSYS_ID=1AF4:1100\n",
+                  false, {}},
+        EventCase{"HalfAPair",
+                  "PCI_CLASS=60000\nPCI_ID=8086:\nPCI_SUBSYS_ID=1AF4:1100\n",
+                  false, {}},
+        EventCase{"BlankInAValue",
+                  "PCI_CLASS=60000\nPCI_ID=8086:0D57 \nPCI_SUBSYS_ID=1AF4:1100\n",
+                  false, {}},
+        EventCase{"NotHex",
+                  "PCI_CLASS=60000\nPCI_ID=8086:0G57\nPCI_SUBSYS_ID=1AF4:1100\n",
+                  false, {}},
+        EventCase{"Empty", "", false, {}}),
+    [](const ::testing::TestParamInfo<EventCase>& info) {
+      return std::string(info.param.name);
+    });
+
 // The IDs as one byte string, terminators included.
 std::string IdList(const std::vector<std::string>& ids) {
   std::string list;
@@ -86,6 +162,7 @@ struct DeviceFiles {
   std::string classCode = "0x020000\n";
   const char* missing = nullptr;    // a file not to write
   std::string config;               // empty: no file
+  std::string uevent;               // empty: no file
 };
 
 class PciTree : public ::testing::Test {
@@ -117,6 +194,9 @@ class PciTree : public ::testing::Test {
     }
     if (!files.config.empty()) {
       ASSERT_TRUE(WriteFile(device + "/config", files.config));
+    }
+    if (!files.uevent.empty()) {
+      ASSERT_TRUE(WriteFile(device + "/uevent", files.uevent));
     }
   }
 
@@ -179,6 +259,61 @@ DeviceFiles With(void (*change)(DeviceFiles&)) {
   change(files);
   return files;
 }
+
+struct EventTreeCase {
+  const char* name;
+  DeviceFiles files;
+  const char* firstId;
+};
+
+void PrintTo(const EventTreeCase& c, std::ostream* out) { *out << c.name; }
+
+class EventTree : public PciTree,
+                  public ::testing::WithParamInterface<EventTreeCase> {};
+
+// The kernel writes uevent and the number files from the same numbers; a
+// tree where they differ shows which one was read.
+TEST_P(EventTree, UeventFirstNumberFilesWhereItFallsShort) {
+  AddDevice("0000:00:03.0", GetParam().files);
+  std::string ids;
+  ASSERT_EQ(ReadOnlyDevice(&ids), PropertyRead::kDone);
+  EXPECT_EQ(ids.substr(0, ids.find('\0')), GetParam().firstId);
+}
+
+const char kOtherEvent[] =
+    "DRIVER=virtio-pci\nPCI_CLASS=10000\nPCI_ID=8086:1234\n"
+    "PCI_SUBSYS_ID=5678:9ABC\nPCI_SLOT_NAME=0000:00:03.0\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, EventTree,
+    ::testing::Values(
+        EventTreeCase{"UeventWins",
+                      With([](DeviceFiles& f) { f.uevent = kOtherEvent; }),
+                      "PCI\\VEN_8086&DEV_1234&SUBSYS_9ABC5678&REV_01"},
+        EventTreeCase{"UeventWithoutNumberFiles", With([](DeviceFiles& f) {
+                        f.uevent = kOtherEvent;
+                        f.missing = "vendor";
+                      }),
+                      "PCI\\VEN_8086&DEV_1234&SUBSYS_9ABC5678&REV_01"},
+        EventTreeCase{"UeventAndConfigRevision", With([](DeviceFiles& f) {
+                        f.uevent = kOtherEvent;
+                        f.revision = nullptr;
+                        f.config = std::string(64, '\x3c');
+                      }),
+                      "PCI\\VEN_8086&DEV_1234&SUBSYS_9ABC5678&REV_3C"},
+        EventTreeCase{"UeventWithoutSubsystem", With([](DeviceFiles& f) {
+                        f.uevent = "PCI_CLASS=10000\nPCI_ID=8086:1234\n";
+                      }),
+                      "PCI\\VEN_1AF4&DEV_1045&SUBSYS_11001AF4&REV_01"},
+        EventTreeCase{"UeventLongerThanTheKernelWrites",
+                      With([](DeviceFiles& f) {
+                        f.uevent = std::string(kOtherEvent) +
+                                   "DRIVER=" + std::string(1024, 'x') + "\n";
+                      }),
+                      "PCI\\VEN_1AF4&DEV_1045&SUBSYS_11001AF4&REV_01"}),
+    [](const ::testing::TestParamInfo<EventTreeCase>& info) {
+      return std::string(info.param.name);
+    });
 
 class UnreadableDevice
     : public PciTree,
@@ -451,6 +586,44 @@ TEST(DeviceListSeam, ListsEveryKernelPciDevice) {
     ++count;
   }
   EXPECT_EQ(count, folderEntries);
+}
+
+// On this machine: every device reads the same through its uevent file as
+// through a copy of its number files alone, so the first hardware IDs are
+// what they were before uevent was read.
+TEST(DeviceListSeam, UeventAgreesWithTheNumberFilesHere) {
+  std::vector<std::string> names;
+  if (DIR* folder = opendir(kPciDevicesFolder)) {
+    while (const dirent* entry = readdir(folder)) {
+      if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+    }
+    closedir(folder);
+  }
+  if (names.empty()) GTEST_SKIP() << "this machine shows no PCI devices";
+  TempFolder copies;
+  ASSERT_FALSE(copies.path().empty());
+  const FileDescriptor devices(
+      open(kPciDevicesFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const FileDescriptor copied(
+      open(copies.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  ASSERT_GE(devices.get(), 0);
+  ASSERT_GE(copied.get(), 0);
+  for (const std::string& name : names) {
+    const std::string real = std::string(kPciDevicesFolder) + "/" + name;
+    ASSERT_TRUE(MakeFolder(copies.Join(name)));
+    for (const char* file : {"vendor", "device", "subsystem_vendor",
+                             "subsystem_device", "revision", "class"}) {
+      ASSERT_TRUE(WriteFile(copies.Join(name + "/" + file),
+                            ReadFileText(real + "/" + file)));
+    }
+    PciNumbers fromEvent{}, fromFiles{};
+    ASSERT_TRUE(ReadPciNumbers(devices.get(), name.c_str(), &fromEvent));
+    ASSERT_TRUE(ReadPciNumbers(copied.get(), name.c_str(), &fromFiles));
+    char eventIds[kHardwareIdsSize], fileIds[kHardwareIdsSize];
+    const std::size_t size = FormatHardwareIds(fromEvent, eventIds);
+    ASSERT_EQ(FormatHardwareIds(fromFiles, fileIds), size);
+    EXPECT_EQ(std::string(eventIds, size), std::string(fileIds, size)) << name;
+  }
 }
 
 }  // namespace

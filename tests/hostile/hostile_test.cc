@@ -1191,6 +1191,23 @@ TEST(HostileDevices, UnreadableSysfsFilesMatchNothing) {
          unlink((f + "/vendor").c_str());
          symlink("/dev/zero", (f + "/vendor").c_str());
        }},
+      // The uevent file comes first; the number files stand in for one
+      // that gives nothing, and are not read past one that names a device.
+      {"uevent never ends, number files read", true,
+       [](const std::string& f) {
+         symlink("/dev/zero", (f + "/uevent").c_str());
+       }},
+      {"uevent unreadable, number files read", true,
+       [](const std::string& f) {
+         WriteFile(f + "/uevent",
+                   "PCI_CLASS=20000\nPCI_ID=10EC:8139\nPCI_SUBSYS_ID=1AF4:1100\n",
+                   0);
+       }},
+      {"uevent names another device", false,
+       [](const std::string& f) {
+         WriteFile(f + "/uevent",
+                   "PCI_CLASS=20000\nPCI_ID=10EC:8139\nPCI_SUBSYS_ID=1AF4:1100\n");
+       }},
       {"good after the others", true, [](const std::string&) {}},
   };
   std::string expected;
