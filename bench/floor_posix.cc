@@ -16,9 +16,9 @@
 //   lower question, each:
 //     openat getdents64 getdents64(0)  the device folder, listed afresh
 //     per device, in name order, until one matches:
-//       openat read close  five times: vendor, device, subsystem_vendor,
-//                          subsystem_device, revision (the first hardware ID
-//                          needs no more), relative to the device folder
+//       openat read close  twice, relative to the device folder: uevent
+//                          (vendor, device and subsystem in one file) and
+//                          revision, all the first hardware ID needs
 //     close
 //   the walk, per folder from the vendor folder down:
 //     openat getdents64 getdents64(0) close
@@ -137,29 +137,83 @@ bool ListFolder(int folder, Names& names, unsigned char* types = nullptr) {
   }
 }
 
-// A number file of a device: "0x" and hex digits, or -1.
-long Number(int devices, const char* device, const char* file) {
-  char path[512];
-  std::snprintf(path, sizeof path, "%s/%s", device, file);
-  const int fd = openat(devices, path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  char text[32];
-  const ssize_t got = read(fd, text, sizeof text - 1);
-  close(fd);
-  if (got < 3 || text[0] != '0' || text[1] != 'x') return -1;
-  text[got] = '\0';
-  return std::strtol(text + 2, nullptr, 16);
+// Joins "device/file" by hand: this runs for every file of every device.
+void DevicePath(const char* device, const char* file, char (&path)[512]) {
+  const std::size_t deviceLength = std::strlen(device);
+  std::memcpy(path, device, deviceLength);
+  path[deviceLength] = '/';
+  std::strcpy(path + deviceLength + 1, file);
 }
 
+// A device's file in one read, terminated, or -1.
+ssize_t ReadDeviceFile(int devices, const char* device, const char* file,
+                       char* text, std::size_t size) {
+  char path[512];
+  DevicePath(device, file, path);
+  const int fd = openat(devices, path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  const ssize_t got = read(fd, text, size - 1);
+  close(fd);
+  if (got >= 0) text[got] = '\0';
+  return got;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The hex digits after key in text, up to the first other character.
+long EventNumber(const char* text, const char* key, const char** end) {
+  const char* at = std::strstr(text, key);
+  if (!at) return -1;
+  at += std::strlen(key);
+  long value = 0;
+  const char* first = at;
+  for (int digit; (digit = HexValue(*at)) >= 0; ++at) value = value * 16 + digit;
+  *end = at;
+  return at == first ? -1 : value;
+}
+
+void AppendHex(char*& at, long value, int digits) {
+  for (int i = digits - 1; i >= 0; --i, value >>= 4) at[i] = "0123456789ABCDEF"[value & 0xF];
+  at += digits;
+}
+
+void AppendText(char*& at, const char* text) {
+  while (*text) *at++ = *text++;
+}
+
+// The uevent file gives vendor, device and subsystem ("PCI_ID=VVVV:DDDD",
+// "PCI_SUBSYS_ID=VVVV:DDDD"); the revision file the rest of the first ID.
 bool FirstIdHolds(int devices, const char* device, const char* text) {
-  const char* files[] = {"vendor", "device", "subsystem_vendor",
-                         "subsystem_device", "revision"};
-  long n[5];
-  for (int i = 0; i < 5; ++i)
-    if ((n[i] = Number(devices, device, files[i])) < 0) return false;
+  char event[1024], revisionText[32];
+  if (ReadDeviceFile(devices, device, "uevent", event, sizeof event) < 0 ||
+      ReadDeviceFile(devices, device, "revision", revisionText, sizeof revisionText) < 3)
+    return false;
+  const char* end;
+  const long vendor = EventNumber(event, "PCI_ID=", &end);
+  const long deviceId = *end == ':' ? EventNumber(end, ":", &end) : -1;
+  const long subsystemVendor = EventNumber(event, "PCI_SUBSYS_ID=", &end);
+  const long subsystemDevice = *end == ':' ? EventNumber(end, ":", &end) : -1;
+  const long revision = EventNumber(revisionText, "0x", &end);
+  if (vendor < 0 || deviceId < 0 || subsystemVendor < 0 || subsystemDevice < 0 ||
+      revision < 0)
+    return false;
   char id[128];
-  std::snprintf(id, sizeof id, "PCI\\VEN_%04lX&DEV_%04lX&SUBSYS_%04lX%04lX&REV_%02lX",
-                n[0], n[1], n[3], n[2], n[4]);
+  char* at = id;
+  AppendText(at, "PCI\\VEN_");
+  AppendHex(at, vendor, 4);
+  AppendText(at, "&DEV_");
+  AppendHex(at, deviceId, 4);
+  AppendText(at, "&SUBSYS_");
+  AppendHex(at, subsystemDevice, 4);
+  AppendHex(at, subsystemVendor, 4);
+  AppendText(at, "&REV_");
+  AppendHex(at, revision, 2);
+  *at = '\0';
   return std::strstr(id, text) && std::strstr(id, "PCI");
 }
 
