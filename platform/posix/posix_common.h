@@ -53,6 +53,11 @@ class HeapBlock {
   HeapBlock& operator=(const HeapBlock&) = delete;
 
   char* get() const { return data_; }
+  void Swap(HeapBlock& other) {
+    char* mine = data_;
+    data_ = other.data_;
+    other.data_ = mine;
+  }
   // Grows or shrinks the block, keeping its bytes; false (block unchanged)
   // when the memory cannot be had.
   bool Resize(std::size_t size) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <sys/stat.h>
 
 #include "platform/platform.h"
 #include "platform/posix/posix_common.h"
@@ -25,9 +26,11 @@ namespace pomvarin::platform::posix {
 void FindProfileValue(const char* data, std::size_t size, const char* section,
                       const char* key, const char* fallback, Text& value);
 
-// The whole regular file at path (OS form), with size bytes in contents.
-// False when it cannot be opened or read, or is no regular file (a folder, a
-// FIFO or a device).
-bool ReadWholeFile(const char* path, HeapBlock* contents, std::size_t* size);
+// The whole regular file at path (OS form), with size bytes in contents,
+// and in status, when given, what the open file's status said before it
+// was read. False when it cannot be opened or read, or is no regular file
+// (a folder, a FIFO or a device).
+bool ReadWholeFile(const char* path, HeapBlock* contents, std::size_t* size,
+                   struct stat* status = nullptr);
 
 }  // namespace pomvarin::platform::posix

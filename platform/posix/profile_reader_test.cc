@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <unistd.h>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -72,6 +73,38 @@ TEST_F(ProfileFile, WhatIsNoRegularFileGivesFallback) {
     EXPECT_FALSE(ReadWholeFile(path.c_str(), &contents, &size)) << path;
     EXPECT_EQ(Read(path, "PomvarinInfo", "VendorCount"), "Unknow") << path;
   }
+}
+
+// The file read last is kept for the values after it once its stamps are
+// two seconds old; a rewrite of the same size, a replacement and a removal
+// between two values are each seen.
+TEST_F(ProfileFile, EveryChangeBetweenTwoValuesIsSeen) {
+  auto write = [](const std::string& path, const char* count) {
+    return test_support::WriteFile(
+        path, std::string("[PomvarinInfo]\nVendorCount=") + count + "\n");
+  };
+  auto count = [this](const std::string& path) {
+    return Read(path, "PomvarinInfo", "VendorCount");
+  };
+  const std::string rewritten = folder_.Join("rewritten.ini");
+  const std::string replaced = folder_.Join("replaced.ini");
+  const std::string removed = folder_.Join("removed.ini");
+  for (const std::string& path : {rewritten, replaced, removed}) {
+    ASSERT_TRUE(write(path, "1"));
+  }
+  usleep(2200 * 1000);
+  EXPECT_EQ(count(rewritten), "1");
+  ASSERT_TRUE(write(rewritten, "2"));
+  EXPECT_EQ(count(rewritten), "2");
+
+  EXPECT_EQ(count(replaced), "1");
+  ASSERT_TRUE(write(folder_.Join("new.ini"), "3"));
+  ASSERT_EQ(rename(folder_.Join("new.ini").c_str(), replaced.c_str()), 0);
+  EXPECT_EQ(count(replaced), "3");
+
+  EXPECT_EQ(count(removed), "1");
+  ASSERT_EQ(unlink(removed.c_str()), 0);
+  EXPECT_EQ(count(removed), "Unknow");
 }
 
 TEST_F(ProfileFile, ReadsLastOfManySectionsFromLargeFile) {
