@@ -143,13 +143,14 @@ PY
 }
 
 # syscalls FOLDER DEVICES COMMAND...: the system calls of a run and of the
-# processes it starts (strace -f -c), the median of three runs.
+# processes it starts (strace -f -c), the median of three runs. A 32-bit
+# program's calls come in a table of their own after the 64-bit one.
 syscalls() {
   local folder=$1 devices=$2
   shift 2
   for _ in 1 2 3; do
     (cd "$folder" && with_devices "$devices" strace -f -c -o /dev/stdout "$@" 2>/dev/null) |
-      awk '$NF == "total" { print $4 }'
+      awk '$NF == "total" { calls += $4 } END { print calls }'
   done | sort -n | sed -n 2p
 }
 
