@@ -199,6 +199,17 @@ bool ReadRevision(int devicesFolder, const char* device,
   return true;
 }
 
+// The numbers but the revision, each read within its limit.
+void StoreNumbers(std::uint32_t vendor, std::uint32_t device,
+                  std::uint32_t subsystemVendor, std::uint32_t subsystemDevice,
+                  std::uint32_t classCode, PciNumbers* numbers) {
+  numbers->vendor = static_cast<std::uint16_t>(vendor);
+  numbers->device = static_cast<std::uint16_t>(device);
+  numbers->subsystemVendor = static_cast<std::uint16_t>(subsystemVendor);
+  numbers->subsystemDevice = static_cast<std::uint16_t>(subsystemDevice);
+  numbers->classCode = classCode;
+}
+
 // Vendor, device, subsystem and class from the uevent file, one read.
 bool ReadEventNumbers(int devicesFolder, const char* device,
                       PciNumbers* numbers) {
@@ -221,11 +232,8 @@ bool ReadNumberFiles(int devicesFolder, const char* deviceName,
                   &subsystemDevice) ||
       !ReadNumber(devicesFolder, deviceName, "class", kClassLimit, &classCode))
     return false;
-  numbers->vendor = static_cast<std::uint16_t>(vendor);
-  numbers->device = static_cast<std::uint16_t>(device);
-  numbers->subsystemVendor = static_cast<std::uint16_t>(subsystemVendor);
-  numbers->subsystemDevice = static_cast<std::uint16_t>(subsystemDevice);
-  numbers->classCode = classCode;
+  StoreNumbers(vendor, device, subsystemVendor, subsystemDevice, classCode,
+               numbers);
   return true;
 }
 
@@ -249,11 +257,8 @@ bool ParseDeviceEvent(const char* text, std::size_t length,
       !ParseHexPair(subsystemValue.text, subsystemValue.length,
                     &subsystemVendor, &subsystemDevice))
     return false;
-  numbers->vendor = static_cast<std::uint16_t>(vendor);
-  numbers->device = static_cast<std::uint16_t>(device);
-  numbers->subsystemVendor = static_cast<std::uint16_t>(subsystemVendor);
-  numbers->subsystemDevice = static_cast<std::uint16_t>(subsystemDevice);
-  numbers->classCode = classCode;
+  StoreNumbers(vendor, device, subsystemVendor, subsystemDevice, classCode,
+               numbers);
   return true;
 }
 
