@@ -23,6 +23,7 @@ import xml.etree.ElementTree as ElementTree
 MACHINE_FACTS = [
     "runs no 32-bit x86 programs",      # some hosts of our machine kind
     "no private mount namespace",       # a sandbox without mount rights
+    "shows no PCI devices",             # a container without a PCI bus
 ]
 
 
