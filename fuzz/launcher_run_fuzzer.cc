@@ -19,7 +19,9 @@
 //      read, "f" file, "s" hidden file, "l" link (the first name character
 //      chooses the folder it leads to, as for parents), "." adds "." and
 //      "..". Any other kind byte is an entry with that byte as its
-//      attributes and nothing behind it. Empty names are skipped;
+//      attributes and nothing behind it. Empty names are skipped, and so
+//      is a name its folder already holds in any case, as no file system
+//      the launcher runs on holds two;
 //   5. the text of Pomvarin.ini.
 //
 // Checks after the run, besides those the platform makes on every call:
@@ -31,6 +33,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -149,24 +152,38 @@ int ChooseFolder(char c) {
   return static_cast<unsigned char>(c - '0') % fake::FolderCount();
 }
 
+// A folder's names as Windows compares them, ASCII case ignored.
+std::string NameKey(int folder, std::string name) {
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return std::to_string(folder) + '/' + name;
+}
+
 void AddTree(const std::string& text) {
   std::vector<std::string> lines = Split(text, '\n');
   if (lines.size() > kMostEntries) lines.resize(kMostEntries);
+  std::set<std::string> taken;
   for (const std::string& line : lines) {
     if (line.size() < 2) continue;
     const int parent = ChooseFolder(line[0]);
     const char kind = line[1];
     std::string name = line.substr(2);
     if (kind == '.') {
-      fake::AddDotEntries(parent);
+      if (taken.insert(NameKey(parent, ".")).second)
+        fake::AddDotEntries(parent);
       continue;
     }
+    // A link's first name character chooses its target; the rest names it.
+    std::string entryName = name;
+    if (kind == 'l') entryName = name.size() < 2 ? "" : name.substr(1);
+    if (entryName.empty() || entryName == "." || entryName == ".." ||
+        !taken.insert(NameKey(parent, entryName)).second)
+      continue;
     if (kind == 'l') {
-      if (name.size() < 2) continue;
-      fake::AddLink(parent, name.substr(1), ChooseFolder(name[0]));
+      fake::AddLink(parent, entryName, ChooseFolder(name[0]));
       continue;
     }
-    if (name.empty()) continue;
     switch (kind) {
       case 'd':
       case 'h':
