@@ -161,30 +161,24 @@ ssize_t ReadOnce(int fd, char* text, std::size_t size) {
   return static_cast<std::size_t>(got) == size ? -1 : got;
 }
 
-ssize_t ReadDeviceFile(int devicesFolder, const char* device,
-                       const char* name, char* text, std::size_t size) {
-  FileDescriptor file(OpenDeviceFile(devicesFolder, device, name));
-  return file.get() < 0 ? -1 : ReadOnce(file.get(), text, size);
+// A number file's number, read from the open file.
+bool ReadOpenNumber(int fd, std::uint32_t limit, std::uint32_t* value) {
+  char text[kNumberFileSize];
+  const ssize_t got = ReadOnce(fd, text, sizeof text);
+  return got >= 0 &&
+         ParseDeviceNumber(text, static_cast<std::size_t>(got), limit, value);
 }
 
 bool ReadNumber(int devicesFolder, const char* device, const char* name,
                 std::uint32_t limit, std::uint32_t* value) {
-  char text[kNumberFileSize];
-  const ssize_t got =
-      ReadDeviceFile(devicesFolder, device, name, text, sizeof text);
-  return got >= 0 &&
-         ParseDeviceNumber(text, static_cast<std::size_t>(got), limit, value);
+  FileDescriptor file(OpenDeviceFile(devicesFolder, device, name));
+  return file.get() >= 0 && ReadOpenNumber(file.get(), limit, value);
 }
 
 bool ReadRevision(int devicesFolder, const char* device,
                   std::uint32_t* revision) {
   FileDescriptor file(OpenDeviceFile(devicesFolder, device, "revision"));
-  if (file.get() >= 0) {
-    char text[kNumberFileSize];
-    const ssize_t got = ReadOnce(file.get(), text, sizeof text);
-    return got >= 0 && ParseDeviceNumber(text, static_cast<std::size_t>(got),
-                                         kByteLimit, revision);
-  }
+  if (file.get() >= 0) return ReadOpenNumber(file.get(), kByteLimit, revision);
   if (errno != ENOENT) return false;
   // Without a revision file the configuration space still holds it.
   FileDescriptor config(OpenDeviceFile(devicesFolder, device, "config"));
@@ -213,9 +207,10 @@ void StoreNumbers(std::uint32_t vendor, std::uint32_t device,
 // Vendor, device, subsystem and class from the uevent file, one read.
 bool ReadEventNumbers(int devicesFolder, const char* device,
                       PciNumbers* numbers) {
+  FileDescriptor file(OpenDeviceFile(devicesFolder, device, "uevent"));
+  if (file.get() < 0) return false;
   char text[kEventFileSize];
-  const ssize_t got =
-      ReadDeviceFile(devicesFolder, device, "uevent", text, sizeof text);
+  const ssize_t got = ReadOnce(file.get(), text, sizeof text);
   return got >= 0 &&
          ParseDeviceEvent(text, static_cast<std::size_t>(got), numbers);
 }

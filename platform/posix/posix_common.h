@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <utility>
 #include <unistd.h>
 
 namespace pomvarin::platform::posix {
@@ -53,11 +54,7 @@ class HeapBlock {
   HeapBlock& operator=(const HeapBlock&) = delete;
 
   char* get() const { return data_; }
-  void Swap(HeapBlock& other) {
-    char* mine = data_;
-    data_ = other.data_;
-    other.data_ = mine;
-  }
+  void Swap(HeapBlock& other) { std::swap(data_, other.data_); }
   // Grows or shrinks the block, keeping its bytes; false (block unchanged)
   // when the memory cannot be had.
   bool Resize(std::size_t size) {
