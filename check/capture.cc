@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "check/file_text.h"
-#include "devices/pci_hardware_ids.h"
+#include "common/pci_hardware_ids.h"
 
 namespace pomvarin::check {
 

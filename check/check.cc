@@ -10,8 +10,9 @@
 #include "launcher/configuration.h"
 #include "devices/device_matcher.h"
 #include "launcher/launcher.h"
-#include "platform/check_support.h"
+#include "platform/profile_sections.h"
 #include "platform/platform.h"
+#include "setup/folder_walk.h"
 #include "setup/search_and_launch.h"
 
 namespace pomvarin::check {
@@ -449,7 +450,7 @@ CheckOutcome CheckCurrentDirectory(const Devices& devices, DeviceOrigin origin,
   report->configurationPath = configurationPath;
   if (!platform::CanReadProfile(configurationPath))
     return CheckOutcome::kUnreadableConfiguration;
-  std::optional<ScopedDeviceCapture> capture;
+  std::optional<platform::ScopedCapture> capture;
   if (origin == DeviceOrigin::kCapture) capture.emplace(devices);
   Checker(devices, currentDirectory, configurationPath, report).Run();
   return CheckOutcome::kChecked;

@@ -12,8 +12,9 @@
 #include "check/trace.h"
 #include "common/text.h"
 #include "devices/device_matcher.h"
-#include "platform/check_support.h"
-#include "setup/search_and_launch.h"
+#include "platform/files.h"
+#include "platform/help_switch.h"
+#include "setup/folder_walk.h"
 #include "pomvarin_version.h"
 
 namespace pomvarin::check {
@@ -186,21 +187,27 @@ std::string FileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The files of one folder, its subfolders left alone.
+class FolderFiles : public FolderVisitor {
+ public:
+  explicit FolderFiles(std::vector<std::string>* files) : files_(files) {}
+
+  WalkStep Visit(const char* path,
+                 const platform::DirectoryEntry& entry) override {
+    if ((entry.attributes & platform::kAttributeDirectory) == 0)
+      files_->push_back(path);
+    return WalkStep::kNext;
+  }
+
+ private:
+  std::vector<std::string>* files_;
+};
+
 // The files of a folder in name order, through the platform's listing;
 // false when path is no folder that can be listed.
 bool ListFolderFiles(const std::string& path, std::vector<std::string>* files) {
-  Text pattern;
-  if (!ListingPattern(path.c_str(), pattern)) return false;
-  platform::DirectoryEntry entry;
-  platform::Listing listing = platform::OpenListing(pattern, &entry);
-  if (!listing) return false;
-  platform::ScopedListing owner(listing);
-  do {
-    Text file;
-    if ((entry.attributes & platform::kAttributeDirectory) == 0 &&
-        JoinPath(file, path.c_str(), entry.name))
-      files->push_back(file);
-  } while (platform::NextEntry(listing, &entry));
+  FolderFiles visitor(files);
+  if (!WalkFolder(path.c_str(), visitor)) return false;
   std::sort(files->begin(), files->end());
   return true;
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "check/capture.h"
-#include "platform/check_support.h"
+#include "platform/help_switch.h"
 #include "pomvarin_version.h"
 #include "tests/temp_disc.h"
 

@@ -54,48 +54,4 @@ std::string FirstHardwareId(platform::DeviceList list,
   return ids.empty() ? std::string() : ids.front();
 }
 
-ScopedDeviceCapture::ScopedDeviceCapture(const Devices& devices)
-    : devices_(devices) {
-  platform::SetDeviceSource(this);
-}
-
-ScopedDeviceCapture::~ScopedDeviceCapture() {
-  platform::SetDeviceSource(nullptr);
-}
-
-// The list is the capture itself: one list, open as often as asked.
-platform::DeviceList ScopedDeviceCapture::Open(const platform::SetupClass*,
-                                               const char*) {
-  return reinterpret_cast<platform::DeviceList>(this);
-}
-
-bool ScopedDeviceCapture::Enumerate(platform::DeviceList, std::uint32_t index,
-                                    platform::DeviceRecord* device) {
-  if (index >= devices_.size()) return false;
-  std::memset(device->bytes, 0, sizeof device->bytes);
-  std::memcpy(device->bytes, &index, sizeof index);
-  return true;
-}
-
-// The hardware IDs with the size protocol of the device-setup service.
-platform::PropertyRead ScopedDeviceCapture::ReadProperty(
-    platform::DeviceList, const platform::DeviceRecord& device,
-    std::uint32_t property, unsigned char* buffer, std::uint32_t size,
-    std::uint32_t* required) {
-  std::uint32_t index;
-  std::memcpy(&index, device.bytes, sizeof index);
-  if (property != platform::kPropertyHardwareId || index >= devices_.size() ||
-      devices_[index].hardwareIds.empty())
-    return platform::PropertyRead::kFailed;
-  std::string data;
-  for (const std::string& id : devices_[index].hardwareIds) data += id + '\0';
-  data += '\0';
-  *required = static_cast<std::uint32_t>(data.size());
-  if (size < data.size()) return platform::PropertyRead::kBufferTooSmall;
-  std::memcpy(buffer, data.data(), data.size());
-  return platform::PropertyRead::kDone;
-}
-
-void ScopedDeviceCapture::Close(platform::DeviceList) {}
-
 }  // namespace pomvarin::check

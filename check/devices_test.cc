@@ -37,7 +37,7 @@ TEST(DeviceCaptureTest, TheLaunchersQuestionRunsOnTheCapture) {
       {"", 2},          // the empty text occurs everywhere
       {"Unknow", -1},
   };
-  const ScopedDeviceCapture capture(devices);
+  const platform::ScopedCapture capture(devices);
   const DeviceMatcher matcher;
   for (const auto& c : cases) {
     Answer answer;

@@ -4,13 +4,11 @@
 #include <set>
 #include <unordered_map>
 
-#include "common/text.h"
+#include "common/ascii.h"
 #include "devices/device_matcher.h"
 #include "launcher/launcher.h"
-#include "platform/check_support.h"
+#include "platform/capture/captured_devices.h"
 #include "platform/platform.h"
-#include "setup/link_guard.h"
-#include "setup/search_and_launch.h"
 
 namespace pomvarin::check {
 
@@ -29,35 +27,6 @@ std::string FieldOf(const std::string& id, const std::string& name) {
   }
   return "";
 }
-
-bool EndsWithInf(const char* name) {
-  const std::size_t length = std::strlen(name);
-  return length > 4 && EqualIgnoringAsciiCase(".inf", name + length - 4, 4);
-}
-
-void WalkFolder(const char* folder, std::uint32_t attributes,
-                FolderOnPath* parent, std::vector<std::string>* found) {
-  Text pattern;
-  if (!ListingPattern(folder, pattern)) return;
-  platform::DirectoryEntry entry;
-  platform::Listing listing = platform::OpenListing(pattern, &entry);
-  if (!listing) return;
-  platform::ScopedListing owner(listing);
-  FolderOnPath here = FolderBelow(parent, folder, attributes);
-  if (!MayEnter(here)) return;
-  do {
-    if (IsDotEntry(entry.name)) continue;
-    Text path;
-    if (!JoinPath(path, folder, entry.name)) continue;
-    if (entry.attributes & platform::kAttributeDirectory)
-      WalkFolder(path, entry.attributes, &here, found);
-    else if (EndsWithInf(entry.name))
-      found->push_back(path);
-  } while (platform::NextEntry(listing, &entry));
-}
-
-// Paths of one file compare without ASCII case, as Windows compares them.
-std::string PathKey(const std::string& path) { return UpperAscii(path); }
 
 std::string VendorOf(const Device& device) {
   if (device.hardwareIds.empty()) return "other";
@@ -122,7 +91,7 @@ class FleetChecker {
     packageEntries_.resize(packages_.size());
     for (std::size_t e = 0; e < inEntry.size(); ++e) {
       for (const std::string& path : inEntry[e]) {
-        const std::size_t p = index[PathKey(path)];
+        const std::size_t p = index[PackageKey(path)];
         if (!packageEntries_[p].count(e)) {
           entryPackages_[e].push_back(p);
           packageEntries_[p].insert(e);
@@ -169,7 +138,7 @@ class FleetChecker {
           listed.push_back(Device{{device.hardwareIds[0]}, {}});
     bool hit;
     {
-      ScopedDeviceCapture capture(listed);
+      const platform::ScopedCapture capture(listed);
       const DeviceMatcher matcher;
       hit = AnswersVendorQuestion(matcher, entry.upperId.c_str()) ||
             AnswersVendorQuestion(matcher, entry.lowerId.c_str());
@@ -273,24 +242,6 @@ std::vector<std::string> MatchingIds(const Device& device) {
   ids.push_back(ven);
   for (const std::string& code : classes) ids.push_back("PCI\\CC_" + code);
   return ids;
-}
-
-void ReadPackagesBelow(const std::string& root, const InfTarget* target,
-                       std::map<std::string, Package>* packages,
-                       std::vector<std::string>* found) {
-  WalkFolder(root.c_str(), 0, nullptr, found);
-  for (const std::string& path : *found) {
-    auto [at, fresh] = packages->try_emplace(PathKey(path));
-    if (!fresh) continue;
-    at->second.path = path;
-    std::string bytes;
-    if (platform::ReadFileBytes(path.c_str(), &bytes)) {
-      at->second.inf = ReadInf(bytes, target);
-    } else {
-      at->second.inf.parsed = false;
-      at->second.inf.problems.push_back(InfProblem{0, "cannot be read"});
-    }
-  }
 }
 
 FleetReport CheckFleet(const std::vector<Machine>& machines,

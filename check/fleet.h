@@ -10,6 +10,7 @@
 #include "check/check.h"
 #include "check/devices.h"
 #include "check/inf.h"
+#include "check/inf_walk.h"
 
 namespace pomvarin::check {
 
@@ -24,17 +25,6 @@ struct Machine {
   Devices devices;
   Report report;  // the launcher's pass on its devices
 };
-
-struct Package {
-  std::string path;  // as the launcher joins paths
-  InfPackage inf;
-};
-
-// Every .inf file (any case) below root, hidden folders included, each
-// read once: a path already in packages is not read again.
-void ReadPackagesBelow(const std::string& root, const InfTarget* target,
-                       std::map<std::string, Package>* packages,
-                       std::vector<std::string>* found);
 
 enum class FleetWarningKind {
   kVenIdMatchesNoPackage,

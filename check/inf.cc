@@ -4,6 +4,7 @@
 #include <set>
 
 #include "check/file_text.h"
+#include "common/ascii.h"
 
 namespace pomvarin::check {
 
@@ -22,19 +23,11 @@ struct Section {
 
 using Sections = std::map<std::string, Section>;  // by lower-case name
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+// Blanks around .inf names and values.
+const char kInfBlanks[] = " \t\r";
 
 std::string Trim(const std::string& text) {
-  std::size_t first = 0, last = text.size();
-  while (first < last && IsBlank(text[first])) ++first;
-  while (last > first && IsBlank(text[last - 1])) --last;
-  return text.substr(first, last - first);
+  return pomvarin::Trim(text, kInfBlanks);
 }
 
 // Splits one logical line at "=" and "," outside quotes; "" in quotes is a
@@ -234,12 +227,6 @@ bool IsPciId(const std::string& id) {
 }
 
 }  // namespace
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 bool ParseInfTarget(const std::string& decoration, InfTarget* target) {
   const std::string lower = LowerAscii(decoration);

@@ -38,7 +38,4 @@ struct InfPackage {
 // would pick for it.
 InfPackage ReadInf(const std::string& bytes, const InfTarget* target);
 
-// An ID as Windows compares device IDs: ASCII letters in upper case.
-std::string UpperAscii(std::string text);
-
 }  // namespace pomvarin::check

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/check_support.h"
+#include "platform/traced_run.h"
 
 namespace pomvarin::check {
 

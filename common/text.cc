@@ -2,13 +2,9 @@
 
 #include <cstring>
 
+#include "common/ascii.h"
+
 namespace pomvarin {
-
-namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
-
-}  // namespace
 
 bool JoinPath(Text& path, const char* folder, const char* name) {
   std::size_t folderLength = std::strlen(folder);
@@ -19,6 +15,10 @@ bool JoinPath(Text& path, const char* folder, const char* name) {
   path[folderLength] = '\\';
   std::memcpy(path + folderLength + 1, name, nameLength + 1);
   return true;
+}
+
+bool IsDotEntry(const char* name) {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
 bool EqualIgnoringAsciiCase(const char* a, const char* b, std::size_t length) {

@@ -58,7 +58,7 @@ bool ReadPropertyBytes(platform::DeviceList list,
        bytes.result == platform::PropertyRead::kBufferTooSmall &&
        required > bytes.size && requests < kPropertyRequestLimit;
        ++requests) {
-    bytes.buffer.Reset(platform::AllocateZeroed(required));
+    bytes.buffer.reset(platform::AllocateZeroed(required));
     if (!bytes.buffer.get()) return false;
     bytes.size = required;
     bytes.result = platform::ReadDeviceProperty(

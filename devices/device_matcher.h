@@ -40,9 +40,6 @@ class DeviceAnswered {
 // Stateless: every question lists the devices afresh and keeps nothing.
 class DeviceMatcher {
  public:
-  DeviceMatcher() = default;
-  virtual ~DeviceMatcher() = default;
-
   // FindDeviceInClass with no setup class.
   bool FindDevice(const char* enumerator, std::uint32_t property1,
                   const char* text1, std::uint32_t property2,

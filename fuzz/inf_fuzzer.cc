@@ -8,6 +8,7 @@
 #include <string>
 
 #include "check/inf.h"
+#include "common/ascii.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   for (const std::string& id : package.ids) {
     Require(id.size() > 4 && id.compare(0, 4, "PCI\\") == 0,
             "only PCI IDs are collected");
-    Require(UpperAscii(id) == id, "IDs are in upper case");
+    Require(pomvarin::UpperAscii(id) == id, "IDs are in upper case");
   }
   return 0;
 }

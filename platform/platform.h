@@ -7,13 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/owner.h"
+#include "common/text.h"
+
 namespace pomvarin {
-
-// Room for one path or configuration value with its terminator: the
-// platform's path limit of 260 bytes.
-constexpr std::size_t kTextSize = 260;
-using Text = char[kTextSize];
-
 namespace platform {
 
 // ---- Trace ---------------------------------------------------------------
@@ -121,48 +118,9 @@ void StartProgram(const char* path, const char* parameters, ShowCommand show);
 // ---- Owners --------------------------------------------------------------
 // Release what the platform handed out on every path of the caller.
 
-class ScopedDeviceList {
- public:
-  explicit ScopedDeviceList(DeviceList list) : list_(list) {}
-  ~ScopedDeviceList() {
-    if (list_) CloseDeviceList(list_);
-  }
-  ScopedDeviceList(const ScopedDeviceList&) = delete;
-  ScopedDeviceList& operator=(const ScopedDeviceList&) = delete;
-
- private:
-  DeviceList list_;
-};
-
-class ScopedListing {
- public:
-  explicit ScopedListing(Listing listing) : listing_(listing) {}
-  ~ScopedListing() {
-    if (listing_) CloseListing(listing_);
-  }
-  ScopedListing(const ScopedListing&) = delete;
-  ScopedListing& operator=(const ScopedListing&) = delete;
-
- private:
-  Listing listing_;
-};
-
-class ScopedBuffer {
- public:
-  ScopedBuffer() = default;
-  ~ScopedBuffer() { Reset(nullptr); }
-  ScopedBuffer(const ScopedBuffer&) = delete;
-  ScopedBuffer& operator=(const ScopedBuffer&) = delete;
-
-  unsigned char* get() const { return buffer_; }
-  void Reset(unsigned char* buffer) {
-    if (buffer_) Release(buffer_);
-    buffer_ = buffer;
-  }
-
- private:
-  unsigned char* buffer_ = nullptr;
-};
+using ScopedDeviceList = Owner<DeviceList, CloseDeviceList>;
+using ScopedListing = Owner<Listing, CloseListing>;
+using ScopedBuffer = Owner<unsigned char*, Release>;
 
 }  // namespace platform
 }  // namespace pomvarin

@@ -1,11 +1,10 @@
 #include "setup/search_and_launch.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "common/text.h"
 #include "platform/platform.h"
-#include "setup/link_guard.h"
+#include "setup/folder_walk.h"
 
 namespace pomvarin {
 
@@ -31,50 +30,38 @@ class Launch : public SetupFileFound {
   bool silent_;
 };
 
-void SearchFolder(const char* folder, std::uint32_t attributes,
-                  const LaunchSpecParts& parts, SetupFileFound& found,
-                  FolderOnPath* parent) {
-  Text pattern;
-  if (!ListingPattern(folder, pattern)) return;
-  platform::DirectoryEntry entry;
-  platform::Listing listing = platform::OpenListing(pattern, &entry);
-  if (!listing) return;
-  platform::ScopedListing owner(listing);
+// The file named by the LaunchSpec, at most one per folder. Folders and
+// hidden entries of any kind are walked as folders: a hidden file cannot be
+// listed, so nothing comes of it.
+class SetupSearch : public FolderVisitor {
+ public:
+  SetupSearch(const LaunchSpecParts& parts, SetupFileFound& found)
+      : parts_(parts), found_(found) {}
 
-  FolderOnPath here = FolderBelow(parent, folder, attributes);
-  if (!MayEnter(here)) return;
-
-  // Every entry counts, the first one included: a drive root lists no "."
-  // and "..", so its first entry is a real file or folder.
-  do {
-    if (IsDotEntry(entry.name)) continue;
-    Text path;
-    if (!JoinPath(path, folder, entry.name)) continue;
+  WalkStep Visit(const char* path,
+                 const platform::DirectoryEntry& entry) override {
     const bool candidate =
         (entry.attributes &
          (platform::kAttributeDirectory | platform::kAttributeHidden)) == 0;
-    if (!candidate) {
-      SearchFolder(path, entry.attributes, parts, found, &here);
-    } else if (EqualIgnoringAsciiCase(entry.name, parts.fileName,
-                                      parts.fileNameLength)) {
-      found.OnSetupFile(path, parts);
-      return;
-    }
-  } while (platform::NextEntry(listing, &entry));
-}
+    if (!candidate) return WalkStep::kEnter;
+    if (!EqualIgnoringAsciiCase(entry.name, parts_.fileName,
+                                parts_.fileNameLength))
+      return WalkStep::kNext;
+    found_.OnSetupFile(path, parts_);
+    return WalkStep::kEndFolder;
+  }
+
+ private:
+  const LaunchSpecParts& parts_;
+  SetupFileFound& found_;
+};
 
 }  // namespace
 
-bool IsDotEntry(const char* name) {
-  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
-bool ListingPattern(const char* folder, Text& pattern) {
-  return JoinPath(pattern, folder, "*");
-}
-
 void SearchSetup(const char* root, const char* spec, SetupFileFound& found) {
-  SearchFolder(root, 0, SplitLaunchSpec(spec), found, nullptr);
+  const LaunchSpecParts parts = SplitLaunchSpec(spec);
+  SetupSearch search(parts, found);
+  WalkFolder(root, search);
 }
 
 int SearchAndLaunch(const char* root, const char* spec, bool silent) {

@@ -15,13 +15,6 @@ class SetupFileFound {
   ~SetupFileFound() = default;
 };
 
-// Whether a listed name is "." or "..", which a walk passes over.
-bool IsDotEntry(const char* name);
-
-// The pattern that lists folder: folder + "\*". False when that passes the
-// path limit: such a folder is never searched.
-bool ListingPattern(const char* folder, Text& pattern);
-
 // Walks the tree below root depth-first in listing order and hands over every
 // file named by the LaunchSpec's file-name part (ASCII case ignored), at most
 // one per folder: a find ends the search of its own folder only.

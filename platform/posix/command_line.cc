@@ -14,7 +14,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool JoinArguments(int count, char* const* arguments, HeapBlock* text) {
   std::size_t size = 1;
   for (int i = 0; i < count; ++i) size += std::strlen(arguments[i]) + 1;
-  if (!text->Resize(size)) return false;
+  if (!ResizeBlock(*text, size)) return false;
   char* at = text->get();
   for (int i = 0; i < count; ++i) {
     if (i > 0) *at++ = ' ';
@@ -32,8 +32,8 @@ bool ArgumentVector::Build(const char* program, const char* parameters) {
   // pointers hold the program, the arguments and the final nullptr; their
   // bytes with terminators need no more than length + 1.
   if (length > SIZE_MAX / sizeof(char*) - 2) return false;
-  if (!text_.Resize(length + 1) ||
-      !pointers_.Resize((length + 2) * sizeof(char*)))
+  if (!ResizeBlock(text_, length + 1) ||
+      !ResizeBlock(pointers_, (length + 2) * sizeof(char*)))
     return false;
   char** pointers = reinterpret_cast<char**>(pointers_.get());
   std::size_t count = 0;

@@ -39,10 +39,6 @@ bool Reserve(Element*& block, std::size_t& capacity, std::size_t needed) {
   return true;
 }
 
-bool IsDotEntry(const char* name) {
-  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
 }  // namespace
 
 NameTable::~NameTable() {

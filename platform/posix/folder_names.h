@@ -4,25 +4,12 @@
 #include <cstddef>
 #include <dirent.h>
 
+#include "common/owner.h"
+
 namespace pomvarin::platform::posix {
 
 // An open folder stream closed when the owner goes out of scope.
-class FolderStream {
- public:
-  FolderStream() = default;
-  ~FolderStream() { Reset(nullptr); }
-  FolderStream(const FolderStream&) = delete;
-  FolderStream& operator=(const FolderStream&) = delete;
-
-  DIR* get() const { return stream_; }
-  void Reset(DIR* stream) {
-    if (stream_) closedir(stream_);
-    stream_ = stream;
-  }
-
- private:
-  DIR* stream_ = nullptr;
-};
+using FolderStream = Owner<DIR*, closedir>;
 
 // Names packed in one growing block, each with a one-byte tag (the entry
 // type of the folder listing). Both blocks double when full, so adding n

@@ -30,8 +30,8 @@ constexpr std::size_t kDotEntries = 2;
 // Case is folded to lower case, as strcasecmp does: "_" sorts before "a".
 bool ListingOrder(const char* a, const char* b) {
   for (std::size_t i = 0;; ++i) {
-    const char lowerA = posix::LowerAscii(a[i]);
-    const char lowerB = posix::LowerAscii(b[i]);
+    const char lowerA = LowerAscii(a[i]);
+    const char lowerB = LowerAscii(b[i]);
     if (lowerA != lowerB) {
       return static_cast<unsigned char>(lowerA) <
              static_cast<unsigned char>(lowerB);
@@ -90,7 +90,7 @@ Listing OpenListing(const char* pattern, DirectoryEntry* first) {
   if (!PatternFolder(pattern, folderPath)) return nullptr;
   posix::StateOwner<ListingState> listing(posix::MakeState<ListingState>());
   if (!listing) return nullptr;
-  listing->folder.Reset(opendir(folderPath));
+  listing->folder.reset(opendir(folderPath));
   if (!listing->folder.get() ||
       !posix::ReadFolderNames(listing->folder.get(), &listing->names))
     return nullptr;

@@ -8,7 +8,7 @@
 #include <new>
 #include <unistd.h>
 
-#include "platform/check_support.h"
+#include "platform/system_devices.h"
 #include "platform/posix/folder_names.h"
 #include "platform/posix/posix_common.h"
 
@@ -273,7 +273,7 @@ DeviceList OpenPciDeviceList(const char* devicesFolder,
   StateOwner<DeviceListState> list(MakeState<DeviceListState>());
   if (!list) return nullptr;
   if (!IsPciEnumerator(enumerator)) return list.release();
-  list->folder.Reset(opendir(devicesFolder));
+  list->folder.reset(opendir(devicesFolder));
   if (!list->folder.get() || !ReadFolderNames(list->folder.get(), &list->names))
     return nullptr;
   list->names.Sort(
@@ -287,9 +287,6 @@ namespace pomvarin::platform {
 
 namespace {
 
-// pomvarin-check's capture, while one stands in for the present devices.
-DeviceSource* deviceSource = nullptr;
-
 // A DeviceRecord carries the device's index in its list.
 std::uint32_t RecordIndex(const DeviceRecord& device) {
   std::uint32_t index;
@@ -301,29 +298,24 @@ std::uint32_t RecordIndex(const DeviceRecord& device) {
 
 // The setup class is not looked at: the kernel's PCI folders know no
 // Windows setup classes, and the launcher asks with none.
-void SetDeviceSource(DeviceSource* source) { deviceSource = source; }
-
-DeviceList OpenDeviceList(const SetupClass* setupClass,
-                          const char* enumerator) {
-  if (deviceSource) return deviceSource->Open(setupClass, enumerator);
+DeviceList OpenSystemDeviceList(const SetupClass*, const char* enumerator) {
   return posix::OpenPciDeviceList(posix::kPciDevicesFolder, enumerator);
 }
 
-bool EnumerateDevice(DeviceList list, std::uint32_t index,
-                     DeviceRecord* device) {
-  if (deviceSource) return deviceSource->Enumerate(list, index, device);
+bool EnumerateSystemDevice(DeviceList list, std::uint32_t index,
+                           DeviceRecord* device) {
   if (!list || index >= list->names.count()) return false;
   std::memset(device->bytes, 0, sizeof device->bytes);
   std::memcpy(device->bytes, &index, sizeof index);
   return true;
 }
 
-PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
-                                std::uint32_t property, unsigned char* buffer,
-                                std::uint32_t size, std::uint32_t* required) {
-  if (deviceSource)
-    return deviceSource->ReadProperty(list, device, property, buffer, size,
-                                      required);
+PropertyRead ReadSystemDeviceProperty(DeviceList list,
+                                      const DeviceRecord& device,
+                                      std::uint32_t property,
+                                      unsigned char* buffer,
+                                      std::uint32_t size,
+                                      std::uint32_t* required) {
   const std::uint32_t index = RecordIndex(device);
   if (!list || index >= list->names.count() || property != kPropertyHardwareId)
     return PropertyRead::kFailed;
@@ -346,12 +338,6 @@ PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
   return PropertyRead::kDone;
 }
 
-void CloseDeviceList(DeviceList list) {
-  if (deviceSource) {
-    deviceSource->Close(list);
-    return;
-  }
-  posix::ReleaseState(list);
-}
+void CloseSystemDeviceList(DeviceList list) { posix::ReleaseState(list); }
 
 }  // namespace pomvarin::platform

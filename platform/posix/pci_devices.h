@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "devices/pci_hardware_ids.h"
+#include "common/pci_hardware_ids.h"
 #include "platform/platform.h"
 
 namespace pomvarin::platform::posix {

@@ -4,10 +4,11 @@
 #include <climits>
 #include <cstddef>
 #include <cstdlib>
-#include <memory>
 #include <new>
-#include <utility>
 #include <unistd.h>
+
+#include "common/ascii.h"
+#include "common/owner.h"
 
 namespace pomvarin::platform::posix {
 
@@ -20,53 +21,23 @@ using PosixPath = char[kPosixPathSize];
 // path does not fit.
 bool ToPosixPath(const char* path, PosixPath& posixPath);
 
-inline char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // A file descriptor closed when the owner goes out of scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
+using FileDescriptor = Owner<int, close, -1>;
 
-  int get() const { return fd_; }
-  // Closes it before the owner goes.
-  void Close() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
+inline void FreeBlock(char* block) { std::free(block); }
 
 // A malloc block freed when the owner goes out of scope.
-class HeapBlock {
- public:
-  HeapBlock() = default;
-  ~HeapBlock() { std::free(data_); }
-  HeapBlock(const HeapBlock&) = delete;
-  HeapBlock& operator=(const HeapBlock&) = delete;
+using HeapBlock = Owner<char*, FreeBlock>;
 
-  char* get() const { return data_; }
-  void Swap(HeapBlock& other) { std::swap(data_, other.data_); }
-  // Grows or shrinks the block, keeping its bytes; false (block unchanged)
-  // when the memory cannot be had.
-  bool Resize(std::size_t size) {
-    void* moved = std::realloc(data_, size);
-    if (!moved) return false;
-    data_ = static_cast<char*>(moved);
-    return true;
-  }
-
- private:
-  char* data_ = nullptr;
-};
+// Grows or shrinks the block, keeping its bytes; false (block unchanged)
+// when the memory cannot be had.
+inline bool ResizeBlock(HeapBlock& block, std::size_t size) {
+  void* moved = std::realloc(block.get(), size);
+  if (!moved) return false;
+  block.release();
+  block.reset(static_cast<char*>(moved));
+  return true;
+}
 
 // A state object made in malloc's memory, or null when there is none. The
 // C++ runtime's own allocation would bring its exception machinery into
@@ -85,13 +56,7 @@ void ReleaseState(State* state) {
 }
 
 // Owns a state from MakeState until it is handed on.
-struct StateReleaser {
-  template <typename State>
-  void operator()(State* state) const {
-    ReleaseState(state);
-  }
-};
 template <typename State>
-using StateOwner = std::unique_ptr<State, StateReleaser>;
+using StateOwner = Owner<State*, ReleaseState<State>>;
 
 }  // namespace pomvarin::platform::posix

@@ -77,11 +77,11 @@ bool ReadWholeFile(const char* path, HeapBlock* contents, std::size_t* size,
   // The size seen now is a hint: the file may change while it is read.
   std::size_t capacity = static_cast<std::size_t>(status->st_size) + 1;
   if (capacity < 4096) capacity = 4096;
-  if (!contents->Resize(capacity)) return false;
+  if (!ResizeBlock(*contents, capacity)) return false;
   std::size_t used = 0;
   for (;;) {
     if (used == capacity) {
-      if (capacity > SIZE_MAX / 2 || !contents->Resize(capacity * 2))
+      if (capacity > SIZE_MAX / 2 || !ResizeBlock(*contents, capacity * 2))
         return false;
       capacity *= 2;
     }
@@ -182,7 +182,7 @@ void ReadProfileString(const char* section, const char* key,
   posix::FindProfileValue(contents.get(), size, section, key, fallback, value);
   if (started && StampsSettled(status, readStart)) {
     std::strcpy(keptProfile.path, posixPath);
-    keptProfile.contents.Swap(contents);
+    keptProfile.contents.reset(contents.release());
     keptProfile.size = size;
     keptProfile.status = status;
     keptProfile.kept = true;

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/check_support.h"
+#include "platform/traced_run.h"
 #include "platform/posix/posix_common.h"
 
 namespace pomvarin::platform {
@@ -106,8 +106,6 @@ int ReadTraceUntilExit(pid_t pid, int fd, TraceReceiver& receiver) {
 
 }  // namespace
 
-bool HasSlashHelpSwitch() { return false; }
-
 bool FindLauncherBesideSelf(std::string* path) {
   char self[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -167,8 +165,8 @@ bool RunWithTrace(const TracedRun& run, TraceReceiver& receiver,
     _exit(127);
   }
   // Only the launcher (and what it starts) may hold the write ends now.
-  traceWrite.Close();
-  failureWrite.Close();
+  traceWrite.reset();
+  failureWrite.reset();
   int reason = 0;
   ssize_t got;
   while ((got = read(failureRead.get(), &reason, sizeof reason)) < 0 &&

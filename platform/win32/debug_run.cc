@@ -2,24 +2,17 @@
 
 #include <vector>
 
+#include "common/owner.h"
+
 namespace pomvarin::platform::win32 {
 
 namespace {
 
 constexpr DWORD kPollMilliseconds = 20;
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-
- private:
-  HANDLE handle_;
-};
+// The handles a debugger is given (processes, threads, files of debug
+// events) are valid or null.
+using Handle = Owner<HANDLE, CloseHandle>;
 
 // The bytes of one debug-output text as the program sent them, without the
 // terminator.

@@ -1,7 +1,7 @@
 // The platform operations over the real Win32 calls, ANSI forms. The files of
 // platform/win32 are the only ones that include the Windows headers.
 #include "platform/platform.h"
-#include "platform/check_support.h"
+#include "platform/system_devices.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -28,9 +28,6 @@ static_assert(kAttributeHidden == FILE_ATTRIBUTE_HIDDEN &&
                   kAttributeLink == FILE_ATTRIBUTE_REPARSE_POINT,
               "attribute bits are the platform's");
 
-// pomvarin-check's capture, while one stands in for the present devices.
-DeviceSource* deviceSource = nullptr;
-
 HDEVINFO ToHandle(DeviceList list) { return reinterpret_cast<HDEVINFO>(list); }
 HANDLE ToHandle(Listing listing) { return reinterpret_cast<HANDLE>(listing); }
 
@@ -46,20 +43,9 @@ void CopyEntry(const WIN32_FIND_DATAA& data, DirectoryEntry* entry) {
   entry->attributes = data.dwFileAttributes;
 }
 
-// A file handle closed on every path.
-class ScopedFile {
- public:
-  explicit ScopedFile(HANDLE handle) : handle_(handle) {}
-  ~ScopedFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+// A file handle closed on every path; nullptr when the file could not be
+// opened.
+using ScopedFile = Owner<HANDLE, CloseHandle>;
 
 }  // namespace
 
@@ -85,11 +71,8 @@ void ShowWarning(const char* text, const char* caption) {
   MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONWARNING);
 }
 
-void SetDeviceSource(DeviceSource* source) { deviceSource = source; }
-
-DeviceList OpenDeviceList(const SetupClass* setupClass,
-                          const char* enumerator) {
-  if (deviceSource) return deviceSource->Open(setupClass, enumerator);
+DeviceList OpenSystemDeviceList(const SetupClass* setupClass,
+                                const char* enumerator) {
   HDEVINFO list = SetupDiGetClassDevsA(
       reinterpret_cast<const GUID*>(setupClass), enumerator, nullptr,
       DIGCF_PRESENT | DIGCF_ALLCLASSES);
@@ -97,20 +80,19 @@ DeviceList OpenDeviceList(const SetupClass* setupClass,
   return reinterpret_cast<DeviceList>(list);
 }
 
-bool EnumerateDevice(DeviceList list, std::uint32_t index,
-                     DeviceRecord* device) {
-  if (deviceSource) return deviceSource->Enumerate(list, index, device);
+bool EnumerateSystemDevice(DeviceList list, std::uint32_t index,
+                           DeviceRecord* device) {
   SP_DEVINFO_DATA* info = ToDeviceInfo(device);
   info->cbSize = sizeof(SP_DEVINFO_DATA);
   return SetupDiEnumDeviceInfo(ToHandle(list), index, info) != FALSE;
 }
 
-PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
-                                std::uint32_t property, unsigned char* buffer,
-                                std::uint32_t size, std::uint32_t* required) {
-  if (deviceSource)
-    return deviceSource->ReadProperty(list, device, property, buffer, size,
-                                      required);
+PropertyRead ReadSystemDeviceProperty(DeviceList list,
+                                      const DeviceRecord& device,
+                                      std::uint32_t property,
+                                      unsigned char* buffer,
+                                      std::uint32_t size,
+                                      std::uint32_t* required) {
   DeviceRecord copy = device;
   DWORD needed = 0;
   if (SetupDiGetDeviceRegistryPropertyA(ToHandle(list), ToDeviceInfo(&copy),
@@ -126,11 +108,7 @@ PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
   return PropertyRead::kFailed;
 }
 
-void CloseDeviceList(DeviceList list) {
-  if (deviceSource) {
-    deviceSource->Close(list);
-    return;
-  }
+void CloseSystemDeviceList(DeviceList list) {
   SetupDiDestroyDeviceInfoList(ToHandle(list));
 }
 
@@ -160,10 +138,11 @@ void CloseListing(Listing listing) { FindClose(ToHandle(listing)); }
 bool ReadFolderIdentity(const char* path, FolderIdentity* identity) {
   // No access rights are asked for: only the file's information is read.
   // Backup semantics let a folder be opened at all.
-  ScopedFile folder(CreateFileA(
+  const HANDLE opened = CreateFileA(
       path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (folder.get() == INVALID_HANDLE_VALUE) return false;
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return false;
+  const ScopedFile folder(opened);
   BY_HANDLE_FILE_INFORMATION information;
   if (!GetFileInformationByHandle(folder.get(), &information)) return false;
   identity->volume = information.dwVolumeSerialNumber;

@@ -1,9 +1,7 @@
-// pomvarin-check's view of Pomvarin.ini and its folder on Linux, by the same
-// rules as the launcher's reader.
+// A whole initialisation file on Linux, by the same rules as the launcher's
+// reader.
 
-#include "platform/check_support.h"
-
-#include <unistd.h>
+#include "platform/profile_sections.h"
 
 #include "platform/posix/posix_common.h"
 #include "platform/posix/profile_lines.h"
@@ -58,19 +56,6 @@ std::vector<ProfileSection> ListProfileSections(const char* path) {
     }
   }
   return sections;
-}
-
-bool ReadFileBytes(const char* path, std::string* bytes) {
-  posix::HeapBlock contents;
-  std::size_t size = 0;
-  if (!ReadProfileFile(path, &contents, &size)) return false;
-  bytes->assign(contents.get(), size);
-  return true;
-}
-
-bool ChangeDirectory(const char* path) {
-  posix::PosixPath posixPath;
-  return posix::ToPosixPath(path, posixPath) && chdir(posixPath) == 0;
 }
 
 }  // namespace pomvarin::platform

@@ -1,4 +1,4 @@
-#include "devices/pci_hardware_ids.h"
+#include "common/pci_hardware_ids.h"
 
 #include <cstring>
 

@@ -1,52 +1,15 @@
-// PomvarinCheck.exe's view of Pomvarin.ini and its folder, through the same
-// profile reader the launcher uses.
+// PomvarinCheck.exe --trace: Pomvarin.exe run under a small debugger that
+// reads its debug output byte for byte.
 
-#include "platform/check_support.h"
+#include "platform/traced_run.h"
 
 #include <windows.h>
 
-#include <cstring>
-#include <fstream>
-#include <iterator>
-
-#include "common/text.h"
 #include "platform/win32/debug_run.h"
 
 namespace pomvarin::platform {
 
 namespace {
-
-// The profile calls answer with size - 2 when the list did not fit.
-constexpr DWORD kFirstListSize = 4096;
-constexpr DWORD kLargestListSize = 64u << 20;
-
-// Reads a NUL-separated list, growing the buffer until it fits.
-template <typename ReadList>
-std::vector<std::string> ReadStringList(ReadList read) {
-  std::vector<std::string> items;
-  for (DWORD size = kFirstListSize; size <= kLargestListSize; size *= 2) {
-    std::vector<char> buffer(size);
-    const DWORD length = read(buffer.data(), size);
-    if (length + 2 == size) continue;
-    for (const char* item = buffer.data(); *item; item += std::strlen(item) + 1)
-      items.emplace_back(item);
-    break;
-  }
-  return items;
-}
-
-// Section and key names compare without ASCII case, as the reader does.
-bool SameName(const std::string& a, const std::string& b) {
-  return EqualIgnoringAsciiCase(a.c_str(), b.data(), b.size());
-}
-
-bool IsRepeat(const std::string& name,
-              const std::vector<ProfileSection>& earlier) {
-  for (const ProfileSection& section : earlier) {
-    if (SameName(name, section.name)) return true;
-  }
-  return false;
-}
 
 constexpr char kLauncherName[] = "Pomvarin.exe";
 
@@ -93,57 +56,6 @@ std::string SystemMessage(DWORD code) {
 }
 
 }  // namespace
-
-bool CanReadProfile(const char* path) {
-  const DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES ||
-      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    return false;
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
-}
-
-std::vector<ProfileSection> ListProfileSections(const char* path) {
-  std::vector<ProfileSection> sections;
-  const std::vector<std::string> names =
-      ReadStringList([path](char* buffer, DWORD size) {
-        return GetPrivateProfileSectionNamesA(buffer, size, path);
-      });
-  for (const std::string& name : names) {
-    ProfileSection section{name, {}};
-    if (!IsRepeat(name, sections)) {
-      const std::vector<std::string> lines =
-          ReadStringList([&](char* buffer, DWORD size) {
-            return GetPrivateProfileSectionA(name.c_str(), buffer, size, path);
-          });
-      for (const std::string& line : lines) {
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos)
-          section.keys.push_back(line.substr(0, equals));
-      }
-    }
-    sections.push_back(section);
-  }
-  return sections;
-}
-
-// Through the C runtime, whose file calls the program imports already.
-bool ReadFileBytes(const char* path, std::string* bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes->assign(std::istreambuf_iterator<char>(file),
-                std::istreambuf_iterator<char>());
-  return !file.bad();
-}
-
-bool ChangeDirectory(const char* path) {
-  return SetCurrentDirectoryA(path) != FALSE;
-}
-
-bool HasSlashHelpSwitch() { return true; }
 
 bool FindLauncherBesideSelf(std::string* path) {
   char self[MAX_PATH];

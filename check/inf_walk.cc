@@ -1,0 +1,58 @@
+#include "check/inf_walk.h"
+
+#include <cstring>
+
+#include "common/ascii.h"
+#include "common/text.h"
+#include "platform/files.h"
+#include "setup/folder_walk.h"
+
+namespace pomvarin::check {
+
+namespace {
+
+bool EndsWithInf(const char* name) {
+  const std::size_t length = std::strlen(name);
+  return length > 4 && EqualIgnoringAsciiCase(".inf", name + length - 4, 4);
+}
+
+// Every folder is entered, hidden ones too: Windows installs from them.
+class InfFiles : public FolderVisitor {
+ public:
+  explicit InfFiles(std::vector<std::string>* found) : found_(found) {}
+
+  WalkStep Visit(const char* path,
+                 const platform::DirectoryEntry& entry) override {
+    if (entry.attributes & platform::kAttributeDirectory) return WalkStep::kEnter;
+    if (EndsWithInf(entry.name)) found_->push_back(path);
+    return WalkStep::kNext;
+  }
+
+ private:
+  std::vector<std::string>* found_;
+};
+
+}  // namespace
+
+std::string PackageKey(const std::string& path) { return UpperAscii(path); }
+
+void ReadPackagesBelow(const std::string& root, const InfTarget* target,
+                       std::map<std::string, Package>* packages,
+                       std::vector<std::string>* found) {
+  InfFiles files(found);
+  WalkFolder(root.c_str(), files);
+  for (const std::string& path : *found) {
+    auto [at, fresh] = packages->try_emplace(PackageKey(path));
+    if (!fresh) continue;
+    at->second.path = path;
+    std::string bytes;
+    if (platform::ReadFileBytes(path.c_str(), &bytes)) {
+      at->second.inf = ReadInf(bytes, target);
+    } else {
+      at->second.inf.parsed = false;
+      at->second.inf.problems.push_back(InfProblem{0, "cannot be read"});
+    }
+  }
+}
+
+}  // namespace pomvarin::check

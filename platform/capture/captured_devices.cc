@@ -1,0 +1,75 @@
+#include "platform/capture/captured_devices.h"
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/system_devices.h"
+
+namespace pomvarin::platform {
+
+namespace {
+
+// The capture in place, or nullptr for the system's devices.
+const CapturedDevices* capture = nullptr;
+
+// A list of the capture is the capture itself: one list, open as often as
+// asked, which nothing has to close.
+DeviceList AsList(const CapturedDevices* devices) {
+  return reinterpret_cast<DeviceList>(const_cast<CapturedDevices*>(devices));
+}
+
+std::uint32_t RecordIndex(const DeviceRecord& device) {
+  std::uint32_t index;
+  std::memcpy(&index, device.bytes, sizeof index);
+  return index;
+}
+
+}  // namespace
+
+ScopedCapture::ScopedCapture(const CapturedDevices& devices)
+    : replaced_(capture) {
+  capture = &devices;
+}
+
+ScopedCapture::~ScopedCapture() { capture = replaced_; }
+
+DeviceList OpenDeviceList(const SetupClass* setupClass,
+                          const char* enumerator) {
+  if (!capture) return OpenSystemDeviceList(setupClass, enumerator);
+  return AsList(capture);
+}
+
+bool EnumerateDevice(DeviceList list, std::uint32_t index,
+                     DeviceRecord* device) {
+  if (!capture) return EnumerateSystemDevice(list, index, device);
+  if (index >= capture->size()) return false;
+  std::memset(device->bytes, 0, sizeof device->bytes);
+  std::memcpy(device->bytes, &index, sizeof index);
+  return true;
+}
+
+// The hardware IDs with the size protocol of the device-setup service.
+PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
+                                std::uint32_t property, unsigned char* buffer,
+                                std::uint32_t size, std::uint32_t* required) {
+  if (!capture)
+    return ReadSystemDeviceProperty(list, device, property, buffer, size,
+                                    required);
+  const std::uint32_t index = RecordIndex(device);
+  if (property != kPropertyHardwareId || index >= capture->size() ||
+      (*capture)[index].hardwareIds.empty())
+    return PropertyRead::kFailed;
+  std::string data;
+  for (const std::string& id : (*capture)[index].hardwareIds) data += id + '\0';
+  data += '\0';
+  *required = static_cast<std::uint32_t>(data.size());
+  if (size < data.size()) return PropertyRead::kBufferTooSmall;
+  std::memcpy(buffer, data.data(), data.size());
+  return PropertyRead::kDone;
+}
+
+void CloseDeviceList(DeviceList list) {
+  if (!capture) CloseSystemDeviceList(list);
+}
+
+}  // namespace pomvarin::platform
