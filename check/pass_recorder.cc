@@ -1,0 +1,71 @@
+#include "check/pass_recorder.h"
+
+#include <algorithm>
+
+#include "check/devices.h"
+#include "setup/search_and_launch.h"
+
+namespace pomvarin::check {
+
+namespace {
+
+class CollectSetupFiles : public SetupFileFound {
+ public:
+  explicit CollectSetupFiles(std::vector<SetupFile>* files) : files_(files) {}
+  void OnSetupFile(const char* path, const LaunchSpecParts& parts) override {
+    files_->push_back(SetupFile{path, parts.parameters});
+  }
+
+ private:
+  std::vector<SetupFile>* files_;
+};
+
+}  // namespace
+
+void SearchBothModes(const VendorEntry& values, const char* root,
+                     EntryReport& entry) {
+  entry.root = root;
+  CollectSetupFiles normal(&entry.normal);
+  SearchSetup(root, LaunchSpecFor(values, false), normal);
+  CollectSetupFiles silent(&entry.silent);
+  SearchSetup(root, LaunchSpecFor(values, true), silent);
+}
+
+void PassRecorder::OnEntry(std::int32_t n, const VendorEntry& values) {
+  EntryReport entry;
+  entry.number = n;
+  entry.lastNumber = n;
+  Text section;
+  VendorSectionName(n, section);
+  entry.section = section;
+  entry.sectionPresent = present_.count(n) > 0;
+  entry.venName = values.venName;
+  entries_->push_back(entry);
+  values_->push_back(values);
+  caseForms_ = 0;
+}
+
+void PassRecorder::OnCaseForm(const char* venId) {
+  (caseForms_++ == 0 ? Current().upperId : Current().lowerId) = venId;
+}
+
+void PassRecorder::OnDeviceAnswered(platform::DeviceList list,
+                                    const platform::DeviceRecord& device) {
+  if (Current().device.empty()) Current().device = FirstHardwareId(list, device);
+}
+
+void PassRecorder::OnMatched(const VendorEntry& values, const char* root) {
+  Current().matched = true;
+  SearchBothModes(values, root, Current());
+}
+
+std::int32_t PassRecorder::LastEntryAlike(std::int32_t n, std::int32_t count) {
+  if (!present_.count(n)) {
+    const auto next = present_.upper_bound(n);
+    Current().lastNumber =
+        next == present_.end() ? count : std::min(*next - 1, count);
+  }
+  return Current().lastNumber;
+}
+
+}  // namespace pomvarin::check
