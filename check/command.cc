@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "check/check.h"
-#include "check/capture.h"
+#include "check/capture/capture.h"
 #include "check/fleet.h"
 #include "check/inf.h"
 #include "check/report_format.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "check/capture.h"
+#include "check/capture/capture.h"
 #include "platform/check_support.h"
 #include "pomvarin_version.h"
 #include "tests/temp_disc.h"

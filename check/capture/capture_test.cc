@@ -1,4 +1,4 @@
-#include "check/capture.h"
+#include "check/capture/capture.h"
 
 #include <gtest/gtest.h>
 
