@@ -5,7 +5,8 @@
 #include <iterator>
 
 #include "check/check.h"
-#include "check/capture.h"
+#include "check/capture/capture.h"
+#include "check/capture/capture_formats.h"
 #include "check/fleet.h"
 #include "check/inf.h"
 #include "check/report_format.h"
@@ -44,6 +45,14 @@ std::string ShortUsage(const std::string& program) {
          "       " + program + " --help | --version\n";
 }
 
+// One line each, so that a new format needs no rewrapping.
+std::string CaptureFormatLines() {
+  std::string lines;
+  for (const capture::CaptureFormat& format : capture::CaptureFormats())
+    lines += std::string("                    ") + format.name + "\n";
+  return lines;
+}
+
 std::string Help(const std::string& program) {
   return ShortUsage(program) +
          "\n"
@@ -53,10 +62,11 @@ std::string Help(const std::string& program) {
          "\n"
          "  --list          print the PCI devices, one per line with all their\n"
          "                  hardware IDs: a capture to check a disc against\n"
-         "  --devices FILE  use the devices of a capture (--list output, or\n"
-         "                  `lspci -vmm -nn` output) instead of the present ones;\n"
-         "                  given again, or naming a folder of captures (one file\n"
-         "                  a machine), checks the disc over all those machines\n"
+         "  --devices FILE  use the devices of a capture instead of the present\n"
+         "                  ones; given again, or naming a folder of captures (one\n"
+         "                  file a machine), checks the disc over all those\n"
+         "                  machines. A capture is the saved output of one of:\n" +
+         CaptureFormatLines() +
          "  --target DEC    read the .inf files for one system, as a models\n"
          "                  section decoration names it (NTamd64.10.0); without\n"
          "                  it every decorated models section counts\n"

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "check/capture.h"
+#include "check/capture/capture.h"
+#include "check/capture/capture_formats.h"
 #include "platform/help_switch.h"
 #include "pomvarin_version.h"
 #include "tests/temp_disc.h"
@@ -62,6 +63,8 @@ TEST(CommandTest, HelpAndVersionGoToStandardOutput) {
     EXPECT_NE(help.out.find("--trace [FOLDER] [-- ARGUMENTS]"),
               std::string::npos);
     EXPECT_NE(help.out.find("the setups it finds start"), std::string::npos);
+    for (const capture::CaptureFormat& format : capture::CaptureFormats())
+      EXPECT_NE(help.out.find(format.name), std::string::npos) << format.name;
     EXPECT_EQ(help.err, "");
   }
   // "/?" is the help where the system knows it, elsewhere a folder's name.

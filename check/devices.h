@@ -1,5 +1,5 @@
 // The PCI devices a check runs against: the present ones, or those of a
-// capture of another machine's (check/capture.h).
+// capture of another machine's (check/capture/capture.h).
 #pragma once
 
 #include <string>

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "check/capture.h"
+#include "check/capture/capture.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,

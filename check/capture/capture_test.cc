@@ -1,4 +1,4 @@
-#include "check/capture.h"
+#include "check/capture/capture.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "check/capture/capture_formats.h"
 
 namespace pomvarin::check {
 namespace {
@@ -39,6 +41,7 @@ Ids PciIds(const std::string& numbers, const std::string& classCode) {
 // outputs), and the devices they hold.
 struct FormatCase {
   const char* name;
+  const char* format;   // its row's name in the table
   std::string capture;  // UTF-8, LF line ends
   std::vector<Ids> devices;
 };
@@ -51,7 +54,7 @@ std::vector<FormatCase> FormatCases() {
   return {
       // pciutils 3.x with -k, a domain, the extra fields, and names holding
       // brackets of their own: the number is the last one.
-      {"lspci -vmm -nn -k -D",
+      {"lspci -vmm -nn -k -D", "lspci -vmm -nn",
        "Slot:\t0000:03:00.0\n"
        "Class:\tVGA compatible controller [0300]\n"
        "Vendor:\tAdvanced Micro Devices, Inc. [AMD/ATI] [1002]\n"
@@ -74,7 +77,7 @@ std::vector<FormatCase> FormatCases() {
        {amd, sata}},
       // Before pciutils 3.0 (and lspci -vm today) the slot is on the first
       // "Device:"; retyped with blanks for tabs, no final newline.
-      {"lspci -vmm -nn of pciutils 2",
+      {"lspci -vmm -nn of pciutils 2", "lspci -vmm -nn",
        "Device:  01:00.0\n"
        "Class:   Ethernet controller [0200]\n"
        "Vendor:  Red Hat, Inc. [1af4]\n"
@@ -83,7 +86,7 @@ std::vector<FormatCase> FormatCases() {
        "SDevice: Device [1100]\n"
        "Rev:     01",
        {virtio}},
-      {"pomvarin-check --list",
+      {"pomvarin-check --list", "pomvarin-check --list",
        "# PCI devices, one per line: hardware IDs, most specific first\n"
        "PCI\\VEN_10EC&DEV_8168&SUBSYS_012310EC&REV_15  PCI\\VEN_10EC&DEV_8168\n"
        "\n"
@@ -95,7 +98,7 @@ std::vector<FormatCase> FormatCases() {
         {"PCI\\VMBUS_NODE"}}},
       // Windows 11: /connected /bus PCI /deviceids; a device of another bus
       // (Windows 10 has no /bus) is left out.
-      {"pnputil /enum-devices, English",
+      {"pnputil /enum-devices, English", "pnputil /enum-devices",
        "Microsoft PnP Utility\n"
        "\n"
        "Instance ID:                PCI\\VEN_8086&DEV_A102&SUBSYS_00000000&REV_00\\3&11583659&0&B8\n"
@@ -121,7 +124,7 @@ std::vector<FormatCase> FormatCases() {
        "Compatible IDs:             PCI\\VEN_1234&DEV_0001\n",
        {sata, {}}},
       // Labels of another language: read by their shapes.
-      {"pnputil /enum-devices, German",
+      {"pnputil /enum-devices, German", "pnputil /enum-devices",
        "Microsoft-PnP-Hilfsprogramm\n"
        "\n"
        "Instanz-ID:                 PCI\\VEN_1AF4&DEV_1041&SUBSYS_11001AF4&REV_01\\3&267a616a&0&18\n"
@@ -170,6 +173,17 @@ TEST(CaptureFormatsTest, EveryFormatInEveryEncodingGivesItsDevices) {
         EXPECT_EQ(IdsOf(Parse(FormatDeviceList(devices))), c.devices);
       }
     }
+  }
+}
+
+// Each capture looks like its own format alone, so that the order of the
+// table's rows never decides what a capture is read as.
+TEST(CaptureFormatsTest, EveryCaptureLooksLikeItsOwnFormatOnly) {
+  for (const FormatCase& c : FormatCases()) {
+    const capture::Lines lines = capture::SplitLines(c.capture);
+    for (const capture::CaptureFormat& format : capture::CaptureFormats())
+      EXPECT_EQ(format.looksLike(lines, 0), format.name == std::string(c.format))
+          << c.name << " looked at as " << format.name;
   }
 }
 
@@ -242,6 +256,18 @@ TEST(CaptureRefusalTest, WhatIsNoCaptureIsRefusedAtItsLine) {
   }
   EXPECT_EQ(DescribeCaptureError("pc.txt", CaptureError{4, "expected x"}),
             "pc.txt, line 4: expected x");
+}
+
+// What looks like no format is refused with every format the table holds.
+TEST(CaptureRefusalTest, TextOfNoFormatIsRefusedNamingEveryFormat) {
+  for (const char* capture : {"", "hello world\n"}) {
+    Devices devices;
+    CaptureError error;
+    ASSERT_FALSE(ReadDeviceCapture(capture, &devices, &error)) << capture;
+    for (const capture::CaptureFormat& format : capture::CaptureFormats())
+      EXPECT_NE(error.message.find(format.name), std::string::npos)
+          << error.message;
+  }
 }
 
 TEST(CaptureNotesTest, DevicesWithoutSubsystemLinesAreNoted) {

@@ -1,10 +1,6 @@
 // Device captures: another machine's PCI devices, saved there as a file and
-// read here, each format recognised by its own shape:
-//
-// - pomvarin-check's own --list form;
-// - `lspci -vmm -nn` (with or without -k, of pciutils old and new), whose
-//   numbers become the hardware IDs the Windows form gives;
-// - `pnputil /enum-devices` with the devices' IDs (/deviceids or /ids).
+// read here, each format recognised by its own shape (the formats are the
+// rows of check/capture/capture_formats.cc, one file of this folder each).
 //
 // Each in UTF-8 with or without a byte-order mark, or UTF-16 (LE or BE) with
 // one, with LF or CRLF line ends. Anything else is refused with the line at

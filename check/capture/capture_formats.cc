@@ -1,0 +1,30 @@
+#include "check/capture/capture_formats.h"
+
+namespace pomvarin::check::capture {
+
+const std::vector<CaptureFormat>& CaptureFormats() {
+  // No text looks like both lspci's and the list form; pnputil's shape is
+  // the loosest and so comes last.
+  static const std::vector<CaptureFormat> formats = {
+      {"lspci -vmm -nn", LooksLikeLspci, ReadLspci},
+      {"pomvarin-check --list", LooksLikeList, ReadList},
+      {"pnputil /enum-devices", LooksLikePnputil, ReadPnputil},
+  };
+  return formats;
+}
+
+// A new row names what its first line holds here too.
+const char kCaptureFormatStarts[] =
+    "a line of hardware IDs, \"Slot:\" or a device's instance ID";
+
+std::string CaptureFormatNames() {
+  const std::vector<CaptureFormat>& formats = CaptureFormats();
+  std::string names;
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    if (i > 0) names += i + 1 == formats.size() ? " or " : ", ";
+    names += formats[i].name;
+  }
+  return names;
+}
+
+}  // namespace pomvarin::check::capture

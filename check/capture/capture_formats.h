@@ -1,0 +1,41 @@
+// The capture formats pomvarin-check reads, one row each: a new format is
+// its reader's file and a row here.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "check/capture/capture_text.h"
+#include "check/devices.h"
+
+namespace pomvarin::check::capture {
+
+struct CaptureFormat {
+  // As users know it: the command that writes it.
+  const char* name;
+  // Whether the text looks like this format at its first non-blank line.
+  bool (*looksLike)(const Lines& lines, std::size_t first);
+  // The devices of a capture of this format, in its order.
+  bool (*read)(const Lines& lines, Devices* devices, CaptureError* error);
+};
+
+// In the order messages and --help name them. A capture is read by the
+// first row it looks like.
+const std::vector<CaptureFormat>& CaptureFormats();
+
+// "A, B or C", the names in the table's order.
+std::string CaptureFormatNames();
+
+// What the formats' first lines hold, for a text that looks like none.
+extern const char kCaptureFormatStarts[];
+
+// Each format's own file.
+bool LooksLikeLspci(const Lines& lines, std::size_t first);
+bool ReadLspci(const Lines& lines, Devices* devices, CaptureError* error);
+bool LooksLikeList(const Lines& lines, std::size_t first);
+bool ReadList(const Lines& lines, Devices* devices, CaptureError* error);
+bool LooksLikePnputil(const Lines& lines, std::size_t first);
+bool ReadPnputil(const Lines& lines, Devices* devices, CaptureError* error);
+
+}  // namespace pomvarin::check::capture

@@ -1,0 +1,120 @@
+#include "check/capture/capture_text.h"
+
+#include <cstring>
+
+#include "common/ascii.h"
+
+namespace pomvarin::check::capture {
+
+bool Fail(int line, const std::string& message, CaptureError* error) {
+  *error = CaptureError{line, message};
+  return false;
+}
+
+std::string QuotedExcerpt(const std::string& text) {
+  const std::size_t shown = 60;
+  return pomvarin::Quoted(text.size() > shown ? text.substr(0, shown) + "..."
+                                              : text);
+}
+
+int LineAt(const std::string& text, std::size_t offset) {
+  int line = 1;
+  for (std::size_t i = 0; i < offset && i < text.size(); ++i)
+    line += text[i] == '\n';
+  return line;
+}
+
+Lines SplitLines(const std::string& text) {
+  Lines lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    at = end + 1;
+  }
+  return lines;
+}
+
+namespace {
+
+const char kBlanks[] = " \t\v\f\r";
+
+}  // namespace
+
+bool IsBlank(char c) { return c != '\0' && std::strchr(kBlanks, c); }
+
+std::string Trim(const std::string& text) {
+  return pomvarin::Trim(text, kBlanks);
+}
+
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    std::size_t end = at;
+    while (end < line.size() && !IsBlank(line[end])) ++end;
+    if (end > at) words.push_back(line.substr(at, end - at));
+    at = end;
+  }
+  return words;
+}
+
+bool IsHexDigits(const std::string& text, std::size_t from, std::size_t count) {
+  if (from + count > text.size()) return false;
+  for (std::size_t i = from; i < from + count; ++i) {
+    const char c = text[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
+          (c >= 'A' && c <= 'F')))
+      return false;
+  }
+  return true;
+}
+
+std::uint32_t HexValue(const std::string& digits) {
+  std::uint32_t value = 0;
+  for (char c : digits) {
+    const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+    value = value * 16 + static_cast<std::uint32_t>(digit);
+  }
+  return value;
+}
+
+namespace {
+
+bool IsWordCharacter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+         (c >= '0' && c <= '9') || c == '_';
+}
+
+}  // namespace
+
+int DeviceIdParts(const std::string& text) {
+  std::size_t enumerator = 0;
+  while (enumerator < text.size() && IsWordCharacter(text[enumerator]))
+    ++enumerator;
+  if (enumerator == 0 || enumerator == text.size() || text[enumerator] != '\\')
+    return 0;
+  int parts = 1;
+  std::size_t partLength = 0;
+  for (std::size_t i = enumerator + 1; i < text.size(); ++i) {
+    if (IsBlank(text[i])) return 0;
+    if (text[i] == '\\') {
+      if (partLength == 0) return 0;
+      ++parts;
+      partLength = 0;
+    } else {
+      ++partLength;
+    }
+  }
+  return partLength == 0 ? 0 : parts + 1;
+}
+
+bool IsHardwareId(const std::string& text) { return DeviceIdParts(text) == 2; }
+
+bool IsInstanceId(const std::string& text) { return DeviceIdParts(text) >= 3; }
+
+}  // namespace pomvarin::check::capture
