@@ -1,0 +1,33 @@
+// The machines a check runs over: the present devices, one capture, or
+// every capture of the files and folders named on the command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "check/devices.h"
+#include "check/fleet.h"
+#include "check/report_format.h"
+
+namespace pomvarin::check {
+
+// The devices of the one capture of captures, or the present ones when
+// there is none; false with the reason when they cannot be read.
+bool ReadDevices(const std::vector<std::string>& captures, Devices* devices,
+                 std::string* error);
+
+// The last part of a path: a capture's machine name.
+std::string FileName(const std::string& path);
+
+// Whether path is a folder the platform can list.
+bool IsFolder(const std::string& path);
+
+// The machines of every --devices: a file is one machine; a folder's files
+// are one each, in name order, those that are no capture skipped. False
+// when a capture named on the command line, or a file of a folder, cannot
+// be read: the others are still checked.
+bool ReadMachines(const std::vector<std::string>& captures,
+                  std::vector<Machine>* machines,
+                  std::vector<SkippedCapture>* skipped);
+
+}  // namespace pomvarin::check

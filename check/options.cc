@@ -1,0 +1,132 @@
+#include "check/options.h"
+
+#include "check/capture/capture_formats.h"
+#include "check/inf.h"
+#include "platform/help_switch.h"
+
+namespace pomvarin::check {
+
+namespace {
+
+// One line each, so that a new format needs no rewrapping.
+std::string CaptureFormatLines() {
+  std::string lines;
+  for (const capture::CaptureFormat& format : capture::CaptureFormats())
+    lines += std::string("                    ") + format.name + "\n";
+  return lines;
+}
+
+bool IsHelpSwitch(const std::string& argument) {
+  return argument == "--help" || argument == "-h" ||
+         (argument == "/?" && platform::HasSlashHelpSwitch());
+}
+
+}  // namespace
+
+std::string ShortUsage(const std::string& program) {
+  return "usage: " + program +
+         " [FOLDER] [--devices FILE|DIR]... [--target NTarch.major.minor]"
+         " [--json]\n"
+         "       " + program + " --list [--devices FILE] [--json]\n"
+         "       " + program + " --trace [FOLDER] [-- ARGUMENTS]\n"
+         "       " + program + " --help | --version\n";
+}
+
+std::string Help(const std::string& program) {
+  return ShortUsage(program) +
+         "\n"
+         "Shows what the launcher would do with FOLDER\\Pomvarin.ini (default:\n"
+         "the current directory) and warns of what looks wrong in it. Nothing\n"
+         "is started and no box is shown, except with --trace.\n"
+         "\n"
+         "  --list          print the PCI devices, one per line with all their\n"
+         "                  hardware IDs: a capture to check a disc against\n"
+         "  --devices FILE  use the devices of a capture instead of the present\n"
+         "                  ones; given again, or naming a folder of captures (one\n"
+         "                  file a machine), checks the disc over all those\n"
+         "                  machines. A capture is the saved output of one of:\n" +
+         CaptureFormatLines() +
+         "  --target DEC    read the .inf files for one system, as a models\n"
+         "                  section decoration names it (NTamd64.10.0); without\n"
+         "                  it every decorated models section counts\n"
+         "  --json          print JSON instead of text\n"
+         "  --trace         run the launcher beside this program in FOLDER with\n"
+         "                  the ARGUMENTS after --, and print its trace lines as\n"
+         "                  they come, then its exit status. This is a real run:\n"
+         "                  the setups it finds start, and the warning box\n"
+         "                  appears and waits until it is closed\n"
+         "  --help          print this help" +
+         (platform::HasSlashHelpSwitch() ? " (also /?)" : "") +
+         "\n"
+         "  --version       print the version\n"
+         "\n"
+         "Exit status: 0 nothing wrong, 1 warnings, 2 the check could not be\n"
+         "made (Pomvarin.ini, the folder or the devices cannot be read) or the\n"
+         "command line is wrong. With --trace: 0 the launcher exited with 0, 1\n"
+         "with another status, 2 it could not be found or started.\n";
+}
+
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
+                  std::string* error) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--") {
+      options->launcherArgumentsGiven = true;
+      options->launcherArguments.assign(arguments.begin() + i + 1,
+                                        arguments.end());
+      break;
+    } else if (argument == "--list") {
+      options->list = true;
+    } else if (argument == "--json") {
+      options->json = true;
+    } else if (IsHelpSwitch(argument)) {
+      options->help = true;
+    } else if (argument == "--version") {
+      options->version = true;
+    } else if (argument == "--trace") {
+      options->trace = true;
+    } else if (argument == "--devices") {
+      if (i + 1 == arguments.size()) {
+        *error = "--devices needs a file";
+        return false;
+      }
+      options->captures.push_back(arguments[++i]);
+    } else if (argument == "--target") {
+      InfTarget ignored;
+      if (i + 1 == arguments.size() ||
+          !ParseInfTarget(arguments[i + 1], &ignored)) {
+        *error = "--target needs a decoration such as NTamd64.10.0";
+        return false;
+      }
+      options->target = arguments[++i];
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      *error = "unknown option " + argument;
+      return false;
+    } else if (options->folder.empty()) {
+      options->folder = argument;
+    } else {
+      *error = "only one folder can be checked";
+      return false;
+    }
+  }
+  if (options->list && !options->folder.empty()) {
+    *error = "--list takes no folder";
+    return false;
+  }
+  if (options->trace &&
+      (options->list || options->json || !options->captures.empty())) {
+    *error = "--trace takes no --list, --devices or --json";
+    return false;
+  }
+  if (options->list && options->captures.size() > 1) {
+    *error = "--list takes one --devices";
+    return false;
+  }
+  if (options->launcherArgumentsGiven && !options->trace) {
+    *error = "arguments after -- are the launcher's, for --trace";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace pomvarin::check
