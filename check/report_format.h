@@ -7,26 +7,12 @@
 
 #include "check/check.h"
 #include "check/fleet.h"
+#include "check/report/results.h"
 
 namespace pomvarin::check {
 
-// Where the devices of a check came from.
-struct DeviceSource {
-  std::string capture;  // the capture file; empty for the present devices
-  std::size_t count = 0;
-  // What the capture could not tell of some devices (see Device::note).
-  std::vector<std::string> notes;
-};
-
 std::string FormatText(const Report& report, const DeviceSource& devices);
 std::string FormatJson(const Report& report, const DeviceSource& devices);
-
-// Files given as captures that were not read, each with its reason.
-struct SkippedCapture {
-  std::string file;
-  std::string reason;
-  bool unreadable = false;  // rather than no capture: the status is 2
-};
 
 // What the disc's driver packages say of the machines: added after the
 // report of a single machine, text or JSON.
