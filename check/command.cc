@@ -8,6 +8,7 @@
 #include "check/capture.h"
 #include "check/fleet.h"
 #include "check/inf.h"
+#include "check/report/outcome.h"
 #include "check/report_format.h"
 #include "check/trace.h"
 #include "common/text.h"
@@ -337,9 +338,8 @@ CommandResult RunCommand(const std::string& program,
   const bool targeted = !options.target.empty() &&
                         ParseInfTarget(options.target, &target);
   const FleetReport packages = CheckFleet(machines, targeted ? &target : nullptr);
-  const bool warned =
-      !DistinctWarnings(machines).empty() || !packages.warnings.empty();
-  const int status = !allRead ? kCannotCheck : warned ? kWarnings : kNothingWrong;
+  const int status =
+      CheckStatus(allRead, DistinctWarnings(machines), packages);
   if (fleet)
     return CommandResult{
         status,

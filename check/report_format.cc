@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "check/report/outcome.h"
 #include "launcher/launcher.h"
 
 namespace pomvarin::check {
@@ -32,15 +33,6 @@ std::string Parameters(const std::string& parameters) {
                             : "with \"" + parameters + "\"";
 }
 
-std::string Setups(std::int64_t count) {
-  return count == 0 ? "no setup"
-                    : std::to_string(count) + (count == 1 ? " setup" : " setups");
-}
-
-std::int64_t EntriesCovered(const EntryReport& entry) {
-  return static_cast<std::int64_t>(entry.lastNumber) - entry.number + 1;
-}
-
 void AppendFiles(std::string& text, const char* label,
                  const std::vector<SetupFile>& files) {
   text += "  ";
@@ -60,41 +52,6 @@ std::string JsonFiles(const std::vector<SetupFile>& files) {
             ", \"parameters\": " + JsonString(files[i].parameters) + "}";
   }
   return json + "]";
-}
-
-struct Totals {
-  std::int64_t entries = 0;
-  std::int64_t matched = 0;
-  std::int64_t normalStarts = 0;
-  std::int64_t silentStarts = 0;
-};
-
-Totals CountTotals(const Report& report) {
-  Totals totals;
-  for (const EntryReport& entry : report.entries) {
-    const std::int64_t covered = EntriesCovered(entry);
-    totals.entries += covered;
-    if (!entry.matched) continue;
-    totals.matched += covered;
-    totals.normalStarts += covered * entry.normal.size();
-    totals.silentStarts += covered * entry.silent.size();
-  }
-  return totals;
-}
-
-std::string Summary(const Report& report) {
-  const Totals totals = CountTotals(report);
-  std::string summary = std::to_string(totals.matched) + " of " +
-                        std::to_string(totals.entries) +
-                        (totals.entries == 1 ? " vendor entry" : " vendor entries") +
-                        " match. The launcher would start " +
-                        Setups(totals.normalStarts) + " (" +
-                        std::to_string(totals.silentStarts) +
-                        " with /s) and show ";
-  summary += report.showsBox
-                 ? std::string("the warning box \"") + kWarningText + "\"."
-                 : std::string("no warning box.");
-  return summary;
 }
 
 }  // namespace
@@ -267,21 +224,6 @@ std::string JsonStrings(const std::vector<std::string>& items) {
   for (std::size_t i = 0; i < items.size(); ++i)
     json += (i > 0 ? ", " : "") + JsonString(items[i]);
   return json + "]";
-}
-
-std::vector<Warning> DistinctWarnings(const std::vector<Machine>& machines) {
-  std::vector<Warning> warnings;
-  for (const Machine& machine : machines) {
-    for (const Warning& warning : machine.report.warnings) {
-      bool seen = false;
-      for (const Warning& earlier : warnings)
-        seen = seen || (earlier.section == warning.section &&
-                        earlier.key == warning.key &&
-                        earlier.message == warning.message);
-      if (!seen) warnings.push_back(warning);
-    }
-  }
-  return warnings;
 }
 
 std::string FormatPackagesText(const std::vector<Machine>& machines,

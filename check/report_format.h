@@ -31,9 +31,6 @@ std::string FormatFleetJson(const std::vector<Machine>& machines,
                             const std::vector<SkippedCapture>& skipped,
                             const FleetReport& fleet);
 
-// The configuration's warnings of all machines, each once, in order.
-std::vector<Warning> DistinctWarnings(const std::vector<Machine>& machines);
-
 // text as a JSON string, quotes included. Bytes that are not UTF-8 (a
 // Windows code page's letters) are written as the characters of the same
 // number.

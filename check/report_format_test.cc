@@ -117,16 +117,5 @@ TEST(FormatJsonTest, GivesToolsTheSameFacts) {
       "}\n");
 }
 
-TEST(SummaryTest, NamesTheBoxWhenNothingMatches) {
-  Report report;
-  report.showsBox = true;
-  const std::string text = FormatText(report, DeviceSource{"", 0});
-  EXPECT_NE(text.find("Summary: 0 of 0 vendor entries match. The launcher "
-                      "would start no setup (0 with /s) and show the warning "
-                      "box \"No Matched Device Driver!\".\n"),
-            std::string::npos)
-      << text;
-}
-
 }  // namespace
 }  // namespace pomvarin::check
