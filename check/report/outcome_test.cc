@@ -60,9 +60,10 @@ TEST(DistinctWarningsTest, KeepsEachWarningOnceInTheOrderFirstSeen) {
   std::vector<std::string> seen;
   for (const Warning& warning : DistinctWarnings(machines))
     seen.push_back(warning.section + "|" + warning.key + "|" + warning.message);
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "VendorInfo1|VenID|is empty", "VendorInfo1||is empty",
-                      "VendorInfo1|VenID|is long", "VendorInfo2|VenID|is empty"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"VendorInfo1|VenID|is empty",
+                                            "VendorInfo1||is empty",
+                                            "VendorInfo1|VenID|is long",
+                                            "VendorInfo2|VenID|is empty"}));
 }
 
 TEST(CheckStatusTest, AnUnreadCaptureOutweighsWarnings) {
