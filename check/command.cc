@@ -1,12 +1,15 @@
 #include "check/command.h"
 
+#include <memory>
+
 #include "check/check.h"
 #include "check/capture/capture.h"
 #include "check/fleet.h"
 #include "check/inf.h"
 #include "check/machines.h"
 #include "check/options.h"
-#include "check/report_format.h"
+#include "check/report/outcome.h"
+#include "check/report/report_writer.h"
 #include "check/trace.h"
 #include "platform/files.h"
 #include "pomvarin_version.h"
@@ -21,20 +24,6 @@ std::vector<std::string> NotesOf(const Devices& devices) {
     if (!device.note.empty()) notes.push_back(device.note);
   }
   return notes;
-}
-
-std::string NotesText(const Devices& devices) {
-  std::string text;
-  for (const std::string& note : NotesOf(devices)) text += "note: " + note + "\n";
-  return text;
-}
-
-std::string DevicesAsJson(const Devices& devices) {
-  std::string json = "{\"devices\": [";
-  for (std::size_t i = 0; i < devices.size(); ++i) {
-    json += (i > 0 ? ",\n  " : "\n  ") + JsonStrings(devices[i].hardwareIds);
-  }
-  return json + (devices.empty() ? "]}\n" : "\n]}\n");
 }
 
 CommandResult Fail(const std::string& program, const std::string& message) {
@@ -59,13 +48,14 @@ CommandResult RunCommand(const std::string& program,
   if (options.trace)
     return RunTrace(program, options.folder, options.launcherArguments, live);
 
+  const std::unique_ptr<ReportWriter> writer =
+      options.json ? MakeJsonWriter() : MakeTextWriter();
   if (options.list) {
     Devices devices;
-    if (!ReadDevices(options.captures, &devices, &error)) return Fail(program, error);
-    return CommandResult{kNothingWrong,
-                         options.json ? DevicesAsJson(devices)
-                                      : FormatDeviceList(devices),
-                         NotesText(devices)};
+    if (!ReadDevices(options.captures, &devices, &error))
+      return Fail(program, error);
+    return CommandResult{kNothingWrong, writer->DeviceList(devices),
+                         DeviceNotes(devices)};
   }
 
   const bool fleet = options.captures.size() > 1 ||
@@ -111,25 +101,17 @@ CommandResult RunCommand(const std::string& program,
   const bool targeted = !options.target.empty() &&
                         ParseInfTarget(options.target, &target);
   const FleetReport packages = CheckFleet(machines, targeted ? &target : nullptr);
-  const bool warned =
-      !DistinctWarnings(machines).empty() || !packages.warnings.empty();
-  const int status = !allRead ? kCannotCheck : warned ? kWarnings : kNothingWrong;
+  const std::vector<Warning> warnings = DistinctWarnings(machines);
+  const int status = CheckStatus(allRead, warnings, packages);
   if (fleet)
     return CommandResult{
-        status,
-        options.json ? FormatFleetJson(machines, skipped, packages)
-                     : FormatFleetText(machines, skipped, packages),
+        status, writer->Fleet(machines, skipped, warnings, packages),
         skippedText};
   const Machine& machine = machines[0];
   const DeviceSource source{options.captures.empty() ? "" : options.captures[0],
                             machine.devices.size(), NotesOf(machine.devices)};
-  return CommandResult{
-      status,
-      options.json ? AddPackagesJson(FormatJson(machine.report, source),
-                                     machines, packages)
-                   : FormatText(machine.report, source) +
-                         FormatPackagesText(machines, packages),
-      ""};
+  return CommandResult{status, writer->SingleMachine(machine, source, packages),
+                       ""};
 }
 
 }  // namespace pomvarin::check

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "check/devices.h"
-#include "check/fleet.h"
-#include "check/report_format.h"
+#include "check/report/results.h"
 
 namespace pomvarin::check {
 

@@ -1,31 +1,18 @@
-#include "check/report_format.h"
+#include "check/report/report_writer.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace pomvarin::check {
 namespace {
 
-TEST(JsonStringTest, EscapesWhatJsonMustAndKeepsUtf8) {
-  const struct {
-    std::string text;
-    std::string json;
-  } cases[] = {
-      {"C:\\Disc\\setup.exe", "\"C:\\\\Disc\\\\setup.exe\""},
-      {"say \"hi\"", "\"say \\\"hi\\\"\""},
-      {std::string("a\tb\nc\x01\x7f", 7), "\"a\\u0009b\\u000ac\\u0001\\u007f\""},
-      {"caf\xC3\xA9", "\"caf\xC3\xA9\""},        // UTF-8 stays
-      {"caf\xE9", "\"caf\\u00e9\""},             // a code-page byte
-      {"\xC3", "\"\\u00c3\""},                   // a cut sequence
-      {"\xE2\x82", "\"\\u00e2\\u0082\""},
-      {"\xC0\xAF", "\"\\u00c0\\u00af\""},        // an overlong form
-  };
-  for (const auto& c : cases) EXPECT_EQ(JsonString(c.text), c.json) << c.text;
-}
-
-Report SampleReport() {
-  Report report;
+Machine SampleMachine() {
+  Machine machine;
+  machine.name = "lspci.txt";
+  Report& report = machine.report;
   report.configurationPath = "D:\\Pomvarin.ini";
   report.vendorCountText = "3";
   report.vendorCount = 3;
@@ -53,13 +40,24 @@ Report SampleReport() {
   report.entries = {matched, missing};
   report.warnings = {{"VendorInfo1", "SetupFileName", "found twice"},
                      {"Extra", "", "is never read"}};
-  return report;
+  return machine;
 }
 
-TEST(FormatTextTest, ShowsEveryEntryTheWarningsAndTheOutcome) {
-  EXPECT_EQ(FormatText(SampleReport(), DeviceSource{"lspci.txt", 7}),
+TEST(TextWriterTest, ShowsEveryEntryTheWarningsTheOutcomeAndThePackages) {
+  FleetReport packages;
+  packages.infFiles = 2;
+  packages.machines.resize(1);
+  packages.machines[0].unserved["VEN_8086"] = {"PCI\\VEN_8086&DEV_1237",
+                                               "PCI\\VEN_8086&DEV_7000"};
+  packages.warnings = {{FleetWarningKind::kFalseStart, "VendorInfo1",
+                        "lspci.txt", "PCI\\VEN_10EC&DEV_8168", "",
+                        "starts for PCI\\VEN_10EC&DEV_8168"}};
+  const DeviceSource source{"lspci.txt", 7,
+                            {"a device (capture line 4): no subsystem"}};
+  EXPECT_EQ(MakeTextWriter()->SingleMachine(SampleMachine(), source, packages),
             "Pomvarin.ini: D:\\Pomvarin.ini\n"
             "Devices:      7 from lspci.txt\n"
+            "  note: a device (capture line 4): no subsystem\n"
             "VendorCount:  3\n"
             "\n"
             "[VendorInfo1] Realtek\n"
@@ -83,17 +81,28 @@ TEST(FormatTextTest, ShowsEveryEntryTheWarningsAndTheOutcome) {
             "  [Extra]: is never read\n"
             "\n"
             "Summary: 1 of 3 vendor entries match. The launcher would start 2 "
-            "setups (1 with /s) and show no warning box.\n");
+            "setups (1 with /s) and show no warning box.\n"
+            "\n"
+            "Driver packages: 2 .inf files\n"
+            "Devices no started entry's .inf serves:\n"
+            "  VEN_8086: PCI\\VEN_8086&DEV_1237, PCI\\VEN_8086&DEV_7000\n"
+            "\n"
+            "Package warnings: 1\n"
+            "  false start (entry VendorInfo1, machine lspci.txt): starts for "
+            "PCI\\VEN_10EC&DEV_8168\n");
 }
 
-TEST(FormatJsonTest, GivesToolsTheSameFacts) {
-  Report report = SampleReport();
+TEST(JsonReportWriterTest, GivesToolsTheSameFacts) {
+  Machine machine = SampleMachine();
+  machine.name = "";
+  Report& report = machine.report;
   report.entries.resize(1);
   report.entries[0].normal.resize(1);
   report.warnings.resize(1);
-  report.showsBox = false;
+  FleetReport packages;
+  packages.machines.resize(1);
   EXPECT_EQ(
-      FormatJson(report, DeviceSource{"", 2}),
+      MakeJsonWriter()->SingleMachine(machine, DeviceSource{"", 2, {}}, packages),
       "{\n"
       "  \"configuration\": \"D:\\\\Pomvarin.ini\",\n"
       "  \"devices\": {\"source\": null, \"count\": 2, \"notes\": []},\n"
@@ -113,19 +122,48 @@ TEST(FormatJsonTest, GivesToolsTheSameFacts) {
       "  ],\n"
       "  \"warningBox\": false,\n"
       "  \"summary\": \"1 of 1 vendor entry match. The launcher would start 1 "
-      "setup (1 with /s) and show no warning box.\"\n"
+      "setup (1 with /s) and show no warning box.\",\n"
+      "  \"infFiles\": 0,\n"
+      "  \"unserved\": [\n"
+      "    {\"machine\": \"\", \"byVendor\": {}}\n"
+      "  ],\n"
+      "  \"packageWarnings\": []\n"
       "}\n");
 }
 
-TEST(SummaryTest, NamesTheBoxWhenNothingMatches) {
-  Report report;
-  report.showsBox = true;
-  const std::string text = FormatText(report, DeviceSource{"", 0});
-  EXPECT_NE(text.find("Summary: 0 of 0 vendor entries match. The launcher "
-                      "would start no setup (0 with /s) and show the warning "
-                      "box \"No Matched Device Driver!\".\n"),
-            std::string::npos)
-      << text;
+TEST(ReportWriterTest, WritesTheWarningsListAlikeForOneMachineAndForMany) {
+  const Machine machine = SampleMachine();
+  std::vector<Machine> machines = {machine, machine};
+  machines[1].name = "desk.txt";
+  // The fleet writes the list it is given, not a machine's own.
+  for (Machine& each : machines)
+    each.report.warnings.push_back(machine.report.warnings[0]);
+  FleetReport packages;
+  packages.machines.resize(2);
+  const struct {
+    std::unique_ptr<ReportWriter> writer;
+    std::string warnings;
+  } cases[] = {
+      {MakeTextWriter(),
+       "\nWarnings: 2\n"
+       "  [VendorInfo1] SetupFileName: found twice\n"
+       "  [Extra]: is never read\n"},
+      {MakeJsonWriter(),
+       "  \"warnings\": [\n"
+       "    {\"section\": \"VendorInfo1\", \"key\": \"SetupFileName\", "
+       "\"message\": \"found twice\"},\n"
+       "    {\"section\": \"Extra\", \"key\": null, \"message\": \"is never "
+       "read\"}\n"
+       "  ],\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string single =
+        c.writer->SingleMachine(machine, DeviceSource{}, packages);
+    const std::string fleet =
+        c.writer->Fleet(machines, {}, machine.report.warnings, packages);
+    EXPECT_NE(single.find(c.warnings), std::string::npos) << single;
+    EXPECT_NE(fleet.find(c.warnings), std::string::npos) << fleet;
+  }
 }
 
 }  // namespace

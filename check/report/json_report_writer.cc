@@ -1,0 +1,190 @@
+// The reports as JSON for tools: one object a report, one member a line,
+// and each list of entries or warnings an item a line.
+#include "check/report/json_writer.h"
+#include "check/report/outcome.h"
+#include "check/report/report_writer.h"
+#include "launcher/configuration.h"
+
+namespace pomvarin::check {
+
+namespace {
+
+const char* KindName(FleetWarningKind kind) {
+  switch (kind) {
+    case FleetWarningKind::kVenIdMatchesNoPackage: return "venIdMatchesNoPackage";
+    case FleetWarningKind::kFalseStart: return "falseStart";
+    case FleetWarningKind::kMissedDriver: return "missedDriver";
+    case FleetWarningKind::kBrokenInf: return "brokenInf";
+  }
+  return "";
+}
+
+void WriteFiles(JsonWriter& json, const char* key,
+                const std::vector<SetupFile>& files) {
+  json.Key(key).BeginArray();
+  for (const SetupFile& file : files) {
+    json.BeginObject().Key("path").String(file.path);
+    json.Key("parameters").String(file.parameters).EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteVendorCount(JsonWriter& json, const Report& report) {
+  json.Key("vendorCount").BeginObject();
+  json.Key("text").String(report.vendorCountText);
+  json.Key("value").Number(report.vendorCount).EndObject();
+}
+
+void WriteWarnings(JsonWriter& json, const std::vector<Warning>& warnings) {
+  json.Key("warnings").BeginArray(JsonLayout::kLinePerItem);
+  for (const Warning& warning : warnings) {
+    json.BeginObject().Key("section").String(warning.section);
+    json.Key("key").StringOrNull(warning.key);
+    json.Key("message").String(warning.message).EndObject();
+  }
+  json.EndArray();
+}
+
+void WritePackages(JsonWriter& json, const std::vector<std::string>& names,
+                   const FleetReport& packages) {
+  json.Key("infFiles").Number(packages.infFiles);
+  json.Key("unserved").BeginArray(JsonLayout::kLinePerItem);
+  for (std::size_t m = 0; m < names.size() && m < packages.machines.size(); ++m) {
+    json.BeginObject().Key("machine").String(names[m]);
+    json.Key("byVendor").BeginObject();
+    for (const auto& [vendor, devices] : packages.machines[m].unserved)
+      json.Key(vendor).Strings(devices);
+    json.EndObject().EndObject();
+  }
+  json.EndArray();
+  json.Key("packageWarnings").BeginArray(JsonLayout::kLinePerItem);
+  for (const FleetWarning& warning : packages.warnings) {
+    json.BeginObject().Key("kind").String(KindName(warning.kind));
+    json.Key("section").StringOrNull(warning.section);
+    json.Key("machine").StringOrNull(warning.machine);
+    json.Key("device").StringOrNull(warning.device);
+    json.Key("inf").StringOrNull(warning.inf);
+    json.Key("message").String(warning.message).EndObject();
+  }
+  json.EndArray();
+}
+
+// The matched device, or null: an entry that matched nothing has none.
+void WriteDevice(JsonWriter& json, const EntryReport& entry) {
+  json.Key("device");
+  if (entry.matched) json.String(entry.device);
+  else json.Null();
+}
+
+void WriteEntry(JsonWriter& json, const EntryReport& entry) {
+  json.BeginObject().Key("section").String(entry.section);
+  json.Key("sectionPresent").Bool(entry.sectionPresent);
+  json.Key("lastSection")
+      .String(kVendorSectionPrefix + std::to_string(entry.lastNumber));
+  json.Key("venName").String(entry.venName);
+  json.Key("venId").Strings({entry.upperId, entry.lowerId});
+  WriteDevice(json, entry);
+  json.Key("root").String(entry.root);
+  WriteFiles(json, "normal", entry.normal);
+  WriteFiles(json, "silent", entry.silent);
+  json.EndObject();
+}
+
+// An entry as every machine reads it: what matched is per machine.
+void WriteFleetEntry(JsonWriter& json, const EntryReport& entry) {
+  json.BeginObject().Key("section").String(entry.section);
+  json.Key("sectionPresent").Bool(entry.sectionPresent);
+  json.Key("venName").String(entry.venName);
+  json.Key("venId").Strings({entry.upperId, entry.lowerId});
+  json.Key("root").String(entry.root);
+  WriteFiles(json, "normal", entry.normal);
+  WriteFiles(json, "silent", entry.silent);
+  json.EndObject();
+}
+
+void WriteMachine(JsonWriter& json, const Machine& machine) {
+  json.BeginObject().Key("name").String(machine.name);
+  json.Key("devices").Number(machine.devices.size());
+  json.Key("warningBox").Bool(machine.report.showsBox);
+  json.Key("entries").BeginArray();
+  for (const EntryReport& entry : machine.report.entries) {
+    json.BeginObject().Key("section").String(entry.section);
+    json.Key("matched").Bool(entry.matched);
+    WriteDevice(json, entry);
+    // What starts on this machine: nothing where the entry matched nothing.
+    const std::vector<SetupFile> none;
+    WriteFiles(json, "normal", entry.matched ? entry.normal : none);
+    WriteFiles(json, "silent", entry.matched ? entry.silent : none);
+    json.EndObject();
+  }
+  json.EndArray().EndObject();
+}
+
+class JsonReportWriter : public ReportWriter {
+ public:
+  std::string SingleMachine(const Machine& machine, const DeviceSource& devices,
+                            const FleetReport& packages) const override {
+    const Report& report = machine.report;
+    JsonWriter json;
+    json.BeginObject(JsonLayout::kLinePerItem);
+    json.Key("configuration").String(report.configurationPath);
+    json.Key("devices").BeginObject();
+    json.Key("source").StringOrNull(devices.capture);
+    json.Key("count").Number(devices.count);
+    json.Key("notes").Strings(devices.notes).EndObject();
+    WriteVendorCount(json, report);
+    json.Key("entries").BeginArray(JsonLayout::kLinePerItem);
+    for (const EntryReport& entry : report.entries) WriteEntry(json, entry);
+    json.EndArray();
+    WriteWarnings(json, report.warnings);
+    json.Key("warningBox").Bool(report.showsBox);
+    json.Key("summary").String(Summary(report));
+    WritePackages(json, {machine.name}, packages);
+    return json.EndObject().Document();
+  }
+
+  std::string Fleet(const std::vector<Machine>& machines,
+                    const std::vector<SkippedCapture>& skipped,
+                    const std::vector<Warning>& warnings,
+                    const FleetReport& packages) const override {
+    const Report& first = machines.front().report;
+    JsonWriter json;
+    json.BeginObject(JsonLayout::kLinePerItem);
+    json.Key("configuration").String(first.configurationPath);
+    WriteVendorCount(json, first);
+    json.Key("skipped").BeginArray();
+    for (const SkippedCapture& file : skipped) {
+      json.BeginObject().Key("file").String(file.file);
+      json.Key("reason").String(file.reason).EndObject();
+    }
+    json.EndArray();
+    json.Key("entries").BeginArray(JsonLayout::kLinePerItem);
+    for (const EntryReport& entry : first.entries) WriteFleetEntry(json, entry);
+    json.EndArray();
+    json.Key("machines").BeginArray(JsonLayout::kLinePerItem);
+    std::vector<std::string> names;
+    for (const Machine& machine : machines) {
+      WriteMachine(json, machine);
+      names.push_back(machine.name);
+    }
+    json.EndArray();
+    WriteWarnings(json, warnings);
+    WritePackages(json, names, packages);
+    return json.EndObject().Document();
+  }
+
+  std::string DeviceList(const Devices& devices) const override {
+    JsonWriter json;
+    json.BeginObject().Key("devices").BeginArray(JsonLayout::kLinePerItem);
+    for (const Device& device : devices) json.Strings(device.hardwareIds);
+    return json.EndArray().EndObject().Document();
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<ReportWriter> MakeJsonWriter() {
+  return std::make_unique<JsonReportWriter>();
+}
+
+}  // namespace pomvarin::check

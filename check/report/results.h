@@ -1,0 +1,102 @@
+// What a check finds, as plain data: the launcher's pass on each machine,
+// what the disc's driver packages say of them, and where the devices came
+// from. The checks fill these in; the report writers only read them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "check/devices.h"
+
+namespace pomvarin::check {
+
+struct SetupFile {
+  std::string path;
+  std::string parameters;
+};
+
+struct EntryReport {
+  std::int32_t number = 0;
+  // Above number when the sections number to lastNumber are all missing and
+  // so all read alike: they are reported once.
+  std::int32_t lastNumber = 0;
+  bool sectionPresent = false;
+  std::string section;
+  std::string venName;
+  std::string upperId;  // the VenID after the upper pass
+  std::string lowerId;  // and after the lower pass
+  bool matched = false;
+  std::string device;   // the matched device's first hardware ID
+  std::string root;
+  std::vector<SetupFile> normal;  // what would start without /s
+  std::vector<SetupFile> silent;  // and with it
+};
+
+struct Warning {
+  std::string section;
+  std::string key;  // empty for a warning on the whole section
+  std::string message;
+};
+
+struct Report {
+  std::string configurationPath;
+  std::string vendorCountText;
+  std::int32_t vendorCount = 0;
+  std::vector<EntryReport> entries;
+  std::vector<Warning> warnings;
+  bool showsBox = false;
+};
+
+struct Machine {
+  std::string name;  // the capture's file name
+  Devices devices;
+  Report report;  // the launcher's pass on its devices
+};
+
+enum class FleetWarningKind {
+  kVenIdMatchesNoPackage,
+  kFalseStart,
+  kMissedDriver,
+  kBrokenInf,
+};
+
+struct FleetWarning {
+  FleetWarningKind kind;
+  std::string section;  // the entry's, or empty
+  std::string machine;  // or empty
+  std::string device;   // the device's first hardware ID, or empty
+  std::string inf;      // or empty
+  std::string message;
+};
+
+struct MachineCoverage {
+  // Devices (first hardware IDs) no matched entry's packages serve, by
+  // vendor ("VEN_8086", or "other" for IDs without one).
+  std::map<std::string, std::vector<std::string>> unserved;
+};
+
+struct FleetReport {
+  std::size_t infFiles = 0;
+  std::vector<MachineCoverage> machines;  // in the order of the machines
+  std::vector<FleetWarning> warnings;
+};
+
+// Files given as captures that were not read, each with its reason.
+struct SkippedCapture {
+  std::string file;
+  std::string reason;
+  bool unreadable = false;  // rather than no capture: the status is 2
+};
+
+// Where the devices of a check came from.
+struct DeviceSource {
+  std::string capture;  // the capture file; empty for the present devices
+  std::size_t count = 0;
+  // What the capture could not tell of some devices (see Device::note).
+  std::vector<std::string> notes;
+};
+
+}  // namespace pomvarin::check
