@@ -4,7 +4,7 @@
 
 #include "check/check.h"
 #include "check/capture/capture.h"
-#include "check/fleet.h"
+#include "check/fleet_analysis.h"
 #include "check/inf.h"
 #include "check/machines.h"
 #include "check/options.h"

@@ -5,18 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "check/inf_target.h"
+
 namespace pomvarin::check {
-
-// The system a package is installed on, as a models section's decoration
-// names it: NT[architecture][.major[.minor[.productType[.suiteMask[.build]]]]].
-// Empty fields are not given.
-struct InfTarget {
-  std::string architecture;  // lower case: "", "x86", "amd64", "arm64", ...
-  int major = -1, minor = -1, build = -1;
-};
-
-// Reads a decoration such as "NTamd64.10.0"; false when it is none.
-bool ParseInfTarget(const std::string& decoration, InfTarget* target);
 
 struct InfProblem {
   int line = 0;  // from 1
