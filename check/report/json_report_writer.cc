@@ -76,26 +76,17 @@ void WriteDevice(JsonWriter& json, const EntryReport& entry) {
   else json.Null();
 }
 
-void WriteEntry(JsonWriter& json, const EntryReport& entry) {
+// An entry as one machine reads it, or (forFleet) as every machine reads
+// it: what matched is then per machine.
+void WriteEntry(JsonWriter& json, const EntryReport& entry, bool forFleet) {
   json.BeginObject().Key("section").String(entry.section);
   json.Key("sectionPresent").Bool(entry.sectionPresent);
-  json.Key("lastSection")
-      .String(kVendorSectionPrefix + std::to_string(entry.lastNumber));
+  if (!forFleet)
+    json.Key("lastSection")
+        .String(kVendorSectionPrefix + std::to_string(entry.lastNumber));
   json.Key("venName").String(entry.venName);
   json.Key("venId").Strings({entry.upperId, entry.lowerId});
-  WriteDevice(json, entry);
-  json.Key("root").String(entry.root);
-  WriteFiles(json, "normal", entry.normal);
-  WriteFiles(json, "silent", entry.silent);
-  json.EndObject();
-}
-
-// An entry as every machine reads it: what matched is per machine.
-void WriteFleetEntry(JsonWriter& json, const EntryReport& entry) {
-  json.BeginObject().Key("section").String(entry.section);
-  json.Key("sectionPresent").Bool(entry.sectionPresent);
-  json.Key("venName").String(entry.venName);
-  json.Key("venId").Strings({entry.upperId, entry.lowerId});
+  if (!forFleet) WriteDevice(json, entry);
   json.Key("root").String(entry.root);
   WriteFiles(json, "normal", entry.normal);
   WriteFiles(json, "silent", entry.silent);
@@ -134,7 +125,8 @@ class JsonReportWriter : public ReportWriter {
     json.Key("notes").Strings(devices.notes).EndObject();
     WriteVendorCount(json, report);
     json.Key("entries").BeginArray(JsonLayout::kLinePerItem);
-    for (const EntryReport& entry : report.entries) WriteEntry(json, entry);
+    for (const EntryReport& entry : report.entries)
+      WriteEntry(json, entry, false);
     json.EndArray();
     WriteWarnings(json, report.warnings);
     json.Key("warningBox").Bool(report.showsBox);
@@ -159,7 +151,8 @@ class JsonReportWriter : public ReportWriter {
     }
     json.EndArray();
     json.Key("entries").BeginArray(JsonLayout::kLinePerItem);
-    for (const EntryReport& entry : first.entries) WriteFleetEntry(json, entry);
+    for (const EntryReport& entry : first.entries)
+      WriteEntry(json, entry, true);
     json.EndArray();
     json.Key("machines").BeginArray(JsonLayout::kLinePerItem);
     std::vector<std::string> names;
