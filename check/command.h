@@ -4,13 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace pomvarin::check {
+#include "check/report/outcome.h"
 
-enum ExitStatus {
-  kNothingWrong = 0,
-  kWarnings = 1,
-  kCannotCheck = 2,  // Pomvarin.ini, the folder or the devices cannot be read
-};
+namespace pomvarin::check {
 
 struct CommandResult {
   int status = kNothingWrong;

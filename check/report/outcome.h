@@ -7,10 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "check/command.h"
 #include "check/report/results.h"
 
 namespace pomvarin::check {
+
+enum ExitStatus {
+  kNothingWrong = 0,
+  kWarnings = 1,
+  kCannotCheck = 2,  // Pomvarin.ini, the folder or the devices cannot be read
+};
 
 // A run of missing sections that read alike counts once per section.
 struct Totals {
