@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "check/input_limits.h"
 #include "common/ascii.h"
 #include "common/text.h"
 #include "platform/files.h"
@@ -46,12 +47,18 @@ void ReadPackagesBelow(const std::string& root, const InfTarget* target,
     if (!fresh) continue;
     at->second.path = path;
     std::string bytes;
-    if (platform::ReadFileBytes(path.c_str(), &bytes)) {
+    const platform::FileRead read = platform::ReadFileBytes(
+        path.c_str(), platform::FileSource::kRegularFile, kInfLimit, &bytes);
+    if (read.outcome == platform::FileRead::kRead) {
       at->second.inf = ReadInf(bytes, target);
-    } else {
-      at->second.inf.parsed = false;
-      at->second.inf.problems.push_back(InfProblem{0, "cannot be read"});
+      continue;
     }
+    at->second.inf.parsed = false;
+    at->second.inf.problems.push_back(InfProblem{
+        0, read.outcome == platform::FileRead::kTooLarge
+               ? "is larger than " + LimitText(kInfLimit) +
+                     ", the most an .inf file is read to"
+               : "cannot be read: " + read.reason});
   }
 }
 

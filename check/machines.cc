@@ -1,10 +1,9 @@
 #include "check/machines.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "check/capture/capture.h"
+#include "check/input_limits.h"
 #include "devices/device_matcher.h"
 #include "platform/files.h"
 #include "setup/folder_walk.h"
@@ -15,20 +14,24 @@ namespace {
 
 // The devices of one capture file; false with the reason when it cannot
 // be read (unreadable is set then) or is no capture.
-bool ReadCapture(const std::string& path, Devices* devices, std::string* error,
-                 bool* unreadable) {
-  // A file of a listed folder has a path as the launcher joins them; a
-  // capture named on the command line may also be a pipe.
+bool ReadCapture(const std::string& path, platform::FileSource source,
+                 Devices* devices, std::string* error, bool* unreadable) {
   std::string bytes;
-  *unreadable = !platform::ReadFileBytes(path.c_str(), &bytes);
-  if (*unreadable) {
-    std::ifstream file(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(file),
-                 std::istreambuf_iterator<char>());
-    *unreadable = !file.is_open() || file.bad();
+  const platform::FileRead read =
+      platform::ReadFileBytes(path.c_str(), source, kCaptureLimit, &bytes);
+  *unreadable = read.outcome != platform::FileRead::kRead;
+  if (read.outcome == platform::FileRead::kUnreadable) {
+    *error = "cannot read the capture " + path + ": " + read.reason;
+    return false;
   }
-  if (*unreadable) {
-    *error = "cannot read the capture " + path;
+  if (read.outcome == platform::FileRead::kFolder) {
+    *error = path + ": a folder whose files cannot be listed: with a file's "
+             "name its path passes the limit of 259 characters";
+    return false;
+  }
+  if (read.outcome == platform::FileRead::kTooLarge) {
+    *error = path + ": larger than " + LimitText(kCaptureLimit) +
+             ", the most a capture is read to: no tool writes one so large";
     return false;
   }
   CaptureError captureError;
@@ -74,7 +77,8 @@ bool ReadDevices(const std::vector<std::string>& captures, Devices* devices,
     return false;
   }
   bool unreadable;
-  return ReadCapture(captures[0], devices, error, &unreadable);
+  return ReadCapture(captures[0], platform::FileSource::kNamedByUser, devices,
+                     error, &unreadable);
 }
 
 std::string FileName(const std::string& path) {
@@ -99,7 +103,10 @@ bool ReadMachines(const std::vector<std::string>& captures,
       Machine machine{FileName(file), {}, {}};
       std::string error;
       bool unreadable;
-      if (ReadCapture(file, &machine.devices, &error, &unreadable)) {
+      const platform::FileSource source =
+          folder ? platform::FileSource::kRegularFile
+                 : platform::FileSource::kNamedByUser;
+      if (ReadCapture(file, source, &machine.devices, &error, &unreadable)) {
         machines->push_back(machine);
         continue;
       }

@@ -2,6 +2,7 @@
 // the folder a tool works in.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace pomvarin::platform {
@@ -9,8 +10,25 @@ namespace pomvarin::platform {
 // Makes path the process's current directory; false when it cannot be.
 bool ChangeDirectory(const char* path);
 
-// The bytes of the regular file at path (a path as the launcher joins
-// them); false when it cannot be read whole.
-bool ReadFileBytes(const char* path, std::string* bytes);
+// Where a file may come from.
+enum class FileSource {
+  // A regular file found in a folder: a pipe or device in its place is not
+  // read (it could wait for ever or never end).
+  kRegularFile,
+  // A file named by the user: a regular file, a pipe such as
+  // <(lspci -vmm -nn), a device, or standard input when the path is "-".
+  kNamedByUser,
+};
+
+struct FileRead {
+  enum Outcome { kRead, kTooLarge, kFolder, kUnreadable } outcome = kUnreadable;
+  std::string reason;  // for kUnreadable: what the system said, for people
+};
+
+// The bytes of the file at path (a path as the launcher joins them), at
+// most limit of them: a file that holds more is kTooLarge, and no more than
+// limit + 1 bytes of it are read.
+FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
+                       std::string* bytes);
 
 }  // namespace pomvarin::platform

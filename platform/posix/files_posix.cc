@@ -3,22 +3,69 @@
 
 #include "platform/files.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/posix/posix_common.h"
-#include "platform/posix/profile_reader.h"
 
 namespace pomvarin::platform {
 
-bool ReadFileBytes(const char* path, std::string* bytes) {
+namespace {
+
+FileRead Unreadable(int error) {
+  return FileRead{FileRead::kUnreadable, std::strerror(error)};
+}
+
+// An open descriptor: standard input for "-" named by the user, else the
+// file at path.
+int OpenFile(const char* path, FileSource source, bool* ownDescriptor) {
+  *ownDescriptor = true;
+  if (source == FileSource::kNamedByUser && std::strcmp(path, "-") == 0) {
+    *ownDescriptor = false;
+    return STDIN_FILENO;
+  }
   posix::PosixPath posixPath;
-  posix::HeapBlock contents;
-  std::size_t size = 0;
-  if (!posix::ToPosixPath(path, posixPath) ||
-      !posix::ReadWholeFile(posixPath, &contents, &size))
-    return false;
-  bytes->assign(contents.get(), size);
-  return true;
+  if (!posix::ToPosixPath(path, posixPath)) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  // Not blocking for a file found in a folder: a FIFO there must not hold
+  // the run up before its kind is seen.
+  const int flags = source == FileSource::kRegularFile ? O_NONBLOCK : 0;
+  return open(posixPath, O_RDONLY | O_CLOEXEC | flags);
+}
+
+}  // namespace
+
+FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
+                       std::string* bytes) {
+  bool own;
+  const int fd = OpenFile(path, source, &own);
+  if (fd < 0) return Unreadable(errno);
+  const posix::FileDescriptor owner(own ? fd : -1);
+  struct stat status;
+  if (fstat(fd, &status) != 0) return Unreadable(errno);
+  if (S_ISDIR(status.st_mode)) return FileRead{FileRead::kFolder, ""};
+  if (source == FileSource::kRegularFile && !S_ISREG(status.st_mode))
+    return FileRead{FileRead::kUnreadable, "not a regular file"};
+  bytes->clear();
+  char block[65536];
+  for (;;) {
+    const ssize_t got = read(fd, block, sizeof block);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return Unreadable(errno);
+    }
+    if (got == 0) return FileRead{FileRead::kRead, ""};
+    if (static_cast<std::size_t>(got) > limit - bytes->size()) {
+      bytes->clear();
+      return FileRead{FileRead::kTooLarge, ""};
+    }
+    bytes->append(block, static_cast<std::size_t>(got));
+  }
 }
 
 bool ChangeDirectory(const char* path) {

@@ -4,18 +4,64 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
+#include "common/owner.h"
 
 namespace pomvarin::platform {
 
-// Through the C runtime, whose file calls the program imports already.
-bool ReadFileBytes(const char* path, std::string* bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes->assign(std::istreambuf_iterator<char>(file),
-                std::istreambuf_iterator<char>());
-  return !file.bad();
+namespace {
+
+using ScopedFile = Owner<HANDLE, CloseHandle>;
+
+FileRead Unreadable(DWORD error) {
+  char text[512] = {};
+  if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                      nullptr, error, 0, text, sizeof text, nullptr))
+    return FileRead{FileRead::kUnreadable, "error " + std::to_string(error)};
+  std::string reason(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                             reason.back() == ' ' || reason.back() == '.'))
+    reason.pop_back();
+  return FileRead{FileRead::kUnreadable, reason};
+}
+
+}  // namespace
+
+FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
+                       std::string* bytes) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return FileRead{FileRead::kFolder, ""};
+  const bool standardInput =
+      source == FileSource::kNamedByUser && std::string(path) == "-";
+  HANDLE handle = standardInput ? GetStdHandle(STD_INPUT_HANDLE)
+                                : CreateFileA(path, GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr)
+    return Unreadable(GetLastError());
+  const ScopedFile owner(standardInput ? nullptr : handle);
+  if (source == FileSource::kRegularFile &&
+      GetFileType(handle) != FILE_TYPE_DISK)
+    return FileRead{FileRead::kUnreadable, "not a regular file"};
+  bytes->clear();
+  char block[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(handle, block, sizeof block, &got, nullptr)) {
+      const DWORD error = GetLastError();
+      // A pipe whose writer is gone has simply ended.
+      if (error == ERROR_BROKEN_PIPE) return FileRead{FileRead::kRead, ""};
+      return Unreadable(error);
+    }
+    if (got == 0) return FileRead{FileRead::kRead, ""};
+    if (got > limit - bytes->size()) {
+      bytes->clear();
+      return FileRead{FileRead::kTooLarge, ""};
+    }
+    bytes->append(block, got);
+  }
 }
 
 bool ChangeDirectory(const char* path) {
