@@ -149,10 +149,11 @@ def main():
     sanitized = "--sanitized" in sys.argv[2:]
     rest = [a for a in sys.argv[2:] if a != "--sanitized"]
     only = rest[0] if rest else ""
-    failed = 0
+    failed = ran = 0
     for row in ROWS:
         if only not in row.name:
             continue
+        ran += 1
         root = tempfile.mkdtemp(prefix="pomvarin-hostile-check-")
         try:
             problems = run(check, row, Work(root), not sanitized)
@@ -162,7 +163,7 @@ def main():
         for problem in problems:
             print("    " + problem)
         failed += bool(problems)
-    print("%d passed, %d failed" % (len(ROWS) - failed, failed))
+    print("%d passed, %d failed" % (ran - failed, failed))
     return 1 if failed else 0
 
 
