@@ -21,6 +21,14 @@ TEST(JsonWriterTest, EscapesWhatJsonMustAndKeepsUtf8) {
       {"\xC3", "\"\\u00c3\""},                   // a cut sequence
       {"\xE2\x82", "\"\\u00e2\\u0082\""},
       {"\xC0\xAF", "\"\\u00c0\\u00af\""},        // an overlong form
+      // Lead bytes that are UTF-8 with a second byte out of their range:
+      // overlong three- and four-byte forms, a surrogate, past U+10FFFF.
+      {"\xE0\x9F\xBF", "\"\\u00e0\\u009f\\u00bf\""},
+      {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},
+      {"\xF0\x8F\xBF\xBF", "\"\\u00f0\\u008f\\u00bf\\u00bf\""},
+      {"\xF4\x90\x80\x80", "\"\\u00f4\\u0090\\u0080\\u0080\""},
+      {"\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+       "\"\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\""},  // their edges
   };
   for (const auto& c : cases) {
     JsonWriter json;

@@ -144,6 +144,28 @@ ROWS = [
 ]
 
 
+def invalid_utf8(work):
+    """A disc whose VenName, and a folder of captures whose file names, hold
+    overlong forms and surrogates."""
+    bad = [b"\xe0\x80\xaf", b"\xed\xa0\x80", b"\xf0\x80\x80\xaf",
+           b"\xf4\x90\x80\x80"]
+    work.write("disc/Pomvarin.ini", INI.encode().replace(
+        b"VenName=Intel", b"VenName=" + b"".join(bad)))
+    machines = work.path("machines")
+    os.makedirs(machines)
+    for number, name in enumerate(bad):
+        with open(os.path.join(os.fsencode(machines), name + b".txt"),
+                  "wb") as out:
+            out.write((LIST_HEADER + DEVICE + "\n").encode())
+    with open(os.path.join(os.fsencode(machines), b"\xed\xb0\x80"), "wb") as out:
+        out.write(b"no capture \xed\xa0\x80\n")
+    return [work.disc, "--devices", machines, "--json"]
+
+
+ROWS.append(Row("invalid UTF-8 in names, values and skipped files", invalid_utf8,
+                0, json_out=True))
+
+
 def main():
     check = os.path.abspath(sys.argv[1])
     sanitized = "--sanitized" in sys.argv[2:]
