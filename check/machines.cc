@@ -42,28 +42,43 @@ bool ReadCapture(const std::string& path, platform::FileSource source,
   return true;
 }
 
-// The files of one folder, its subfolders left alone.
+bool IsFile(const platform::DirectoryEntry& entry) {
+  return (entry.attributes & platform::kAttributeDirectory) == 0;
+}
+
+// The files of one folder, its subfolders left alone; those whose path
+// passes the limit apart, as no platform call can reach them.
 class FolderFiles : public FolderVisitor {
  public:
-  explicit FolderFiles(std::vector<std::string>* files) : files_(files) {}
+  FolderFiles(std::vector<std::string>* files,
+              std::vector<std::string>* tooLong)
+      : files_(files), tooLong_(tooLong) {}
 
   WalkStep Visit(const char* path,
                  const platform::DirectoryEntry& entry) override {
-    if ((entry.attributes & platform::kAttributeDirectory) == 0)
-      files_->push_back(path);
+    if (IsFile(entry)) files_->push_back(path);
     return WalkStep::kNext;
+  }
+
+  void PassOver(const char* folder,
+                const platform::DirectoryEntry& entry) override {
+    if (IsFile(entry))
+      tooLong_->push_back(std::string(folder) + "\\" + entry.name);
   }
 
  private:
   std::vector<std::string>* files_;
+  std::vector<std::string>* tooLong_;
 };
 
 // The files of a folder in name order, through the platform's listing;
 // false when path is no folder that can be listed.
-bool ListFolderFiles(const std::string& path, std::vector<std::string>* files) {
-  FolderFiles visitor(files);
+bool ListFolderFiles(const std::string& path, std::vector<std::string>* files,
+                     std::vector<std::string>* tooLong) {
+  FolderFiles visitor(files, tooLong);
   if (!WalkFolder(path.c_str(), visitor)) return false;
   std::sort(files->begin(), files->end());
+  std::sort(tooLong->begin(), tooLong->end());
   return true;
 }
 
@@ -87,8 +102,8 @@ std::string FileName(const std::string& path) {
 }
 
 bool IsFolder(const std::string& path) {
-  std::vector<std::string> ignored;
-  return ListFolderFiles(path, &ignored);
+  std::vector<std::string> files, tooLong;
+  return ListFolderFiles(path, &files, &tooLong);
 }
 
 bool ReadMachines(const std::vector<std::string>& captures,
@@ -96,9 +111,17 @@ bool ReadMachines(const std::vector<std::string>& captures,
                   std::vector<SkippedCapture>* skipped) {
   bool allRead = true;
   for (const std::string& capture : captures) {
-    std::vector<std::string> files;
-    const bool folder = ListFolderFiles(capture, &files);
+    std::vector<std::string> files, tooLong;
+    const bool folder = ListFolderFiles(capture, &files, &tooLong);
     if (!folder) files.push_back(capture);
+    for (const std::string& file : tooLong) {
+      skipped->push_back(SkippedCapture{
+          file,
+          "cannot read the capture " + file +
+              ": its path passes the limit of 259 characters",
+          true});
+      allRead = false;
+    }
     for (const std::string& file : files) {
       Machine machine{FileName(file), {}, {}};
       std::string error;

@@ -24,7 +24,10 @@ bool WalkBelow(const char* folder, std::uint32_t attributes,
   do {
     if (IsDotEntry(entry.name)) continue;
     Text path;
-    if (!JoinPath(path, folder, entry.name)) continue;
+    if (!JoinPath(path, folder, entry.name)) {
+      visitor.PassOver(folder, entry);
+      continue;
+    }
     const WalkStep step = visitor.Visit(path, entry);
     if (step == WalkStep::kEndFolder) break;
     if (step == WalkStep::kEnter)

@@ -23,6 +23,14 @@ class FolderVisitor {
   virtual WalkStep Visit(const char* path,
                          const platform::DirectoryEntry& entry) = 0;
 
+  // An entry of folder whose path would pass the path limit: the walk
+  // passes over it.
+  virtual void PassOver(const char* folder,
+                        const platform::DirectoryEntry& entry) {
+    (void)folder;
+    (void)entry;
+  }
+
  protected:
   ~FolderVisitor() = default;
 };

@@ -162,6 +162,20 @@ def invalid_utf8(work):
     return [work.disc, "--devices", machines, "--json"]
 
 
+def folder_near_the_limit(work):
+    """A folder of captures whose path leaves room for a short file name
+    but not for a long one."""
+    folder = work.path("f" * (250 - len(work.root)))
+    work.write(folder + "/a", LIST_HEADER + DEVICE + "\n")
+    work.write(folder + "/a-capture-whose-name-is-long.txt",
+               LIST_HEADER + DEVICE + "\n")
+    return [work.disc, "--devices", folder]
+
+
+ROWS.append(Row("a capture whose path in its folder passes the limit",
+                folder_near_the_limit, 2,
+                says=["a-capture-whose-name-is-long.txt: its path passes the "
+                      "limit of 259 characters", "Machines:     1"]))
 ROWS.append(Row("invalid UTF-8 in names, values and skipped files", invalid_utf8,
                 0, json_out=True))
 
