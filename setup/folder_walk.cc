@@ -9,14 +9,15 @@ namespace pomvarin {
 namespace {
 
 bool WalkBelow(const char* folder, std::uint32_t attributes,
-               FolderOnPath* parent, FolderVisitor& visitor) {
+               FolderOnPath* parent, LinkedFolders* linked,
+               FolderVisitor& visitor) {
   Text pattern;
   if (!ListingPattern(folder, pattern)) return false;
   platform::DirectoryEntry entry;
   const platform::ScopedListing listing(platform::OpenListing(pattern, &entry));
   if (!listing) return false;
 
-  FolderOnPath here = FolderBelow(parent, folder, attributes);
+  FolderOnPath here = FolderBelow(parent, folder, attributes, linked);
   if (!MayEnter(here)) return false;
 
   // Every entry counts, the first one included: a drive root lists no "."
@@ -31,7 +32,7 @@ bool WalkBelow(const char* folder, std::uint32_t attributes,
     const WalkStep step = visitor.Visit(path, entry);
     if (step == WalkStep::kEndFolder) break;
     if (step == WalkStep::kEnter)
-      WalkBelow(path, entry.attributes, &here, visitor);
+      WalkBelow(path, entry.attributes, &here, linked, visitor);
   } while (platform::NextEntry(listing.get(), &entry));
   return true;
 }
@@ -43,7 +44,8 @@ bool ListingPattern(const char* folder, Text& pattern) {
 }
 
 bool WalkFolder(const char* folder, FolderVisitor& visitor) {
-  return WalkBelow(folder, 0, nullptr, visitor);
+  LinkedFolders linked;
+  return WalkBelow(folder, 0, nullptr, &linked, visitor);
 }
 
 }  // namespace pomvarin

@@ -108,5 +108,41 @@ TEST_F(LinkGuardTest, IdentitiesAreReadOnlyWhereTheGuardNeedsThem) {
   }
 }
 
+// Two links a level to the next level: 2^16 paths lead to the bottom. Each
+// folder is walked once, so its setup starts once.
+TEST_F(LinkGuardTest, LinksThatFanOutLeadIntoEachFolderOnce) {
+  const int levels = 16;
+  std::vector<int> level{fake::AddSubfolder(drivers_, "level0")};
+  for (int n = 1; n <= levels; ++n)
+    level.push_back(fake::AddFolder("E:\\level" + std::to_string(n)));
+  for (int n = 0; n < levels; ++n) {
+    fake::AddLink(level[n], "a", level[n + 1]);
+    fake::AddLink(level[n], "b", level[n + 1]);
+  }
+  fake::AddFile(level[levels], "setup.exe");
+  std::string firstPath = "D:\\Disc\\Drivers\\level0";
+  for (int n = 0; n < levels; ++n) firstPath += "\\a";
+  EXPECT_EQ(Search(), std::vector<std::string>{firstPath + "\\setup.exe"});
+}
+
+// The folders behind links are remembered in the platform's memory: past
+// the table's first size they are still told apart, and without memory no
+// folder behind a link is entered, while plain folders still are.
+TEST_F(LinkGuardTest, ManyLinkedFoldersAndNoMemoryForThem) {
+  const int targets = 300;
+  for (int n = 0; n < targets; ++n) {
+    const int target = AddFolderWithSetup(disc_, "t" + std::to_string(n));
+    fake::AddLink(drivers_, "link" + std::to_string(n), target);
+    fake::AddLink(drivers_, "again" + std::to_string(n), target);
+  }
+  AddFolderWithSetup(drivers_, "plain");
+  EXPECT_EQ(Search().size(), static_cast<std::size_t>(targets) + 1);
+
+  fake::Current().launches.clear();
+  fake::Current().largestAllocation = 0;
+  EXPECT_EQ(Search(), std::vector<std::string>{
+                          "D:\\Disc\\Drivers\\plain\\setup.exe"});
+}
+
 }  // namespace
 }  // namespace pomvarin
