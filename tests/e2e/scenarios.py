@@ -477,5 +477,19 @@ SCENARIOS = [
         trace=["", "VEN_8086", "Ven_8086",
                "{cwd}\\Drivers\\Loop\\setup.exe", "{cwd}\\Drivers"],
         launches=[Launch("{cwd}\\Drivers\\Loop\\setup.exe", " /q", SHOWN)]),
+    Scenario(
+        "links-that-fan-out",
+        "two links a level to the next level: the bottom folder is searched "
+        "once, not once per path (16 paths), so its setup starts once",
+        tree=dict({"Pomvarin.ini": ini(1, vendor("VEN_8086",
+                                                 root="\\Drivers\\L0")),
+                   "Drivers/L4/setup.exe": SETUP},
+                  **{"Drivers/L%d/%s" % (n, name): Link("../L%d" % (n + 1))
+                     for n in range(4) for name in ("a", "b")}),
+        devices=[INTEL_NIC],
+        trace=["", "VEN_8086", "Ven_8086",
+               "{cwd}\\Drivers\\L0\\a\\a\\a\\a\\setup.exe",
+               "{cwd}\\Drivers\\L0"],
+        launches=[Launch("{cwd}\\Drivers\\L0\\a\\a\\a\\a\\setup.exe", " /q",
+                         SHOWN)]),
 ]
-

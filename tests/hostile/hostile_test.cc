@@ -1011,6 +1011,35 @@ TEST_F(HostileRun, LinkCyclesEnd) {
   ExpectUnchanged(before, disc_);
 }
 
+// Two links a level to the next level, 40 levels: 2^40 paths lead to the
+// bottom folder. It is walked once, and its setup starts once.
+TEST_F(HostileRun, LinksThatFanOutAreWalkedOnce) {
+  REQUIRE_PCI_DEVICE();
+  const int levels = 40;
+  const std::string drivers = disc_ + "/Drivers";
+  AddFolders({"Drivers"});
+  for (int n = 0; n <= levels; ++n) {
+    const std::string level = drivers + "/L" + std::to_string(n);
+    ASSERT_TRUE(MakeFolder(level));
+    const std::string next = "../L" + std::to_string(n + 1);
+    for (const char* link : {"a", "b"}) {
+      if (n < levels)
+        ASSERT_EQ(symlink(next.c_str(), (level + "/" + link).c_str()), 0);
+    }
+  }
+  AddProbe(drivers + "/L" + std::to_string(levels) + "/setup.sh");
+  WriteIni(OneVendorIni(venId_, "\\Drivers\\L0", "setup.sh", "setup.sh"));
+  std::string bottom = "/Drivers/L0";
+  for (int n = 0; n < levels; ++n) bottom += "/a";
+
+  std::string traced = disc_ + bottom + "/setup.sh";
+  std::replace(traced.begin() + disc_.size(), traced.end(), '/', '\\');
+  ExpectRun(RunInDisc(),
+            {"", venId_, SecondPass(venId_), traced,
+             disc_ + "\\Drivers\\L0"},
+            {disc_ + bottom + "/setup.sh|"});
+}
+
 // Root reads every folder, so the run is made as nobody there.
 TEST_F(HostileRun, UnreadableFolderIsSkippedSilently) {
   REQUIRE_PCI_DEVICE();
