@@ -25,8 +25,12 @@ bool ReadCapture(const std::string& path, platform::FileSource source,
     return false;
   }
   if (read.outcome == platform::FileRead::kFolder) {
-    *error = path + ": a folder whose files cannot be listed: with a file's "
-             "name its path passes the limit of 259 characters";
+    // Only --list reads a folder that can be listed as one capture.
+    *error = IsFolder(path)
+                 ? path + ": a folder: --list reads one capture file"
+                 : path + ": a folder whose files cannot be listed: with a "
+                          "file's name its path passes the limit of 259 "
+                          "characters";
     return false;
   }
   if (read.outcome == platform::FileRead::kTooLarge) {

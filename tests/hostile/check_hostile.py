@@ -122,7 +122,8 @@ def run(check, row, work, memory_bound):
 ROWS = [
     # Folders and special files where a capture is expected.
     Row("a folder as the capture of --list",
-        lambda w: ["--list", "--devices", w.disc], 2, says=["a folder"]),
+        lambda w: ["--list", "--devices", w.disc], 2,
+        says=["a folder: --list reads one capture file"]),
     Row("a folder whose path passes 257 characters",
         lambda w: [w.disc, "--devices", os.path.dirname(w.write(
             "m" * 120 + "/" + "n" * 140 + "/a.txt",
