@@ -39,57 +39,64 @@ void LintEntry(const platform::ProfileSection* section,
                    warnings);
 }
 
-void Check(const Devices& devices, const char* currentDirectory,
-           const char* configurationPath, Report* report) {
-  const ProfileSections sections =
-      platform::ListProfileSections(configurationPath);
-  const std::set<std::int32_t> present = VendorSectionNumbers(sections);
+}  // namespace
 
+DiscCheck::DiscCheck() : searches_(new SetupSearches) {}
+
+DiscCheck::~DiscCheck() = default;
+
+CheckOutcome DiscCheck::Open() {
+  if (!platform::ReadCurrentDirectory(currentDirectory_) ||
+      !ConfigurationPath(currentDirectory_, configurationPath_))
+    return CheckOutcome::kNoCurrentDirectory;
+  if (!platform::CanReadProfile(configurationPath_))
+    return CheckOutcome::kUnreadableConfiguration;
+  disc_.configurationPath = configurationPath_;
+  sections_ = platform::ListProfileSections(configurationPath_);
+  present_ = VendorSectionNumbers(sections_);
   Text countText;
   platform::ReadProfileString(kCountSection, kCountKey, kProfileFallback,
-                              countText, configurationPath);
-  report->vendorCountText = countText;
-  report->vendorCount = ReadVendorCount(configurationPath);
-  LintVendorCount(sections, present, report->vendorCountText,
-                  report->vendorCount, &report->warnings);
-  LintSections(sections, report->vendorCount, &report->warnings);
+                              countText, configurationPath_);
+  disc_.vendorCountText = countText;
+  disc_.vendorCount = ReadVendorCount(configurationPath_);
+  LintVendorCount(sections_, present_, disc_.vendorCountText,
+                  disc_.vendorCount, &disc_.warnings);
+  LintSections(sections_, disc_.vendorCount, &disc_.warnings);
+  return CheckOutcome::kChecked;
+}
 
+void DiscCheck::Check(const Devices& devices, DeviceOrigin origin,
+                      Report* report) {
+  *report = disc_;
+  std::optional<platform::ScopedCapture> capture;
+  if (origin == DeviceOrigin::kCapture) capture.emplace(devices);
   // The launcher's pass, recorded; then, for the entries that matched
   // nothing, what their search would find, and the warnings of each entry.
   std::vector<VendorEntry> values;
-  PassRecorder recorder(present, &report->entries, &values);
+  PassRecorder recorder(present_, *searches_, &report->entries, &values);
   const DeviceMatcher matcher;
   report->showsBox = !RunVendorPass(matcher, recorder);
   for (std::size_t i = 0; i < values.size(); ++i) {
     EntryReport& entry = report->entries[i];
     if (!entry.matched) {
       char root[kRootSize];
-      VendorRoot(currentDirectory, values[i], root);
-      SearchBothModes(values[i], root, entry);
+      VendorRoot(currentDirectory_, values[i], root);
+      SearchBothModes(values[i], root, *searches_, entry);
     }
     if (entry.sectionPresent)
-      LintEntry(FindSection(sections, entry.section), entry, values[i],
+      LintEntry(FindSection(sections_, entry.section), entry, values[i],
                 devices, &report->warnings);
   }
-  SortWarningsByFileOrder(sections, &report->warnings);
+  SortWarningsByFileOrder(sections_, &report->warnings);
 }
-
-}  // namespace
 
 CheckOutcome CheckCurrentDirectory(const Devices& devices, DeviceOrigin origin,
                                    Report* report) {
-  Text currentDirectory;
-  Text configurationPath;
-  if (!platform::ReadCurrentDirectory(currentDirectory) ||
-      !ConfigurationPath(currentDirectory, configurationPath))
-    return CheckOutcome::kNoCurrentDirectory;
-  report->configurationPath = configurationPath;
-  if (!platform::CanReadProfile(configurationPath))
-    return CheckOutcome::kUnreadableConfiguration;
-  std::optional<platform::ScopedCapture> capture;
-  if (origin == DeviceOrigin::kCapture) capture.emplace(devices);
-  Check(devices, currentDirectory, configurationPath, report);
-  return CheckOutcome::kChecked;
+  DiscCheck disc;
+  const CheckOutcome outcome = disc.Open();
+  report->configurationPath = disc.configurationPath();
+  if (outcome == CheckOutcome::kChecked) disc.Check(devices, origin, report);
+  return outcome;
 }
 
 }  // namespace pomvarin::check

@@ -4,8 +4,15 @@
 // started and no box is shown.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <vector>
+
 #include "check/devices.h"
 #include "check/report/results.h"
+#include "common/text.h"
+#include "platform/profile_sections.h"
 
 namespace pomvarin::check {
 
@@ -21,8 +28,37 @@ enum class DeviceOrigin {
   kCapture,  // devices themselves, through the platform's device operations
 };
 
-// Checks the disc in the current directory: the launcher's pass on the
-// devices, and warnings of what would go wrong with them.
+class SetupSearches;
+
+// The disc in the current directory, read once for every set of devices it
+// is checked against: Pomvarin.ini's sections, its count and their
+// warnings, and what the setup search finds below each root.
+class DiscCheck {
+ public:
+  DiscCheck();
+  ~DiscCheck();
+  DiscCheck(const DiscCheck&) = delete;
+  DiscCheck& operator=(const DiscCheck&) = delete;
+
+  // Reads the disc; anything but kChecked means no check can be made.
+  CheckOutcome Open();
+  // Pomvarin.ini's path, once Open has read the current directory.
+  const char* configurationPath() const { return configurationPath_; }
+
+  // The launcher's pass on the devices, and warnings of what would go
+  // wrong with them.
+  void Check(const Devices& devices, DeviceOrigin origin, Report* report);
+
+ private:
+  Text currentDirectory_ = "";
+  Text configurationPath_ = "";
+  std::vector<platform::ProfileSection> sections_;
+  std::set<std::int32_t> present_;
+  Report disc_;  // the count and the warnings of the file alone
+  std::unique_ptr<SetupSearches> searches_;
+};
+
+// Checks the disc in the current directory against one set of devices.
 CheckOutcome CheckCurrentDirectory(const Devices& devices, DeviceOrigin origin,
                                    Report* report);
 

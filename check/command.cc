@@ -60,54 +60,56 @@ CommandResult RunCommand(const std::string& program,
 
   const bool fleet = options.captures.size() > 1 ||
                      (options.captures.size() == 1 && IsFolder(options.captures[0]));
-  std::vector<Machine> machines;
+  std::vector<Configuration> configurations;
   std::vector<SkippedCapture> skipped;
   bool allRead = true;
   if (fleet) {
-    allRead = ReadMachines(options.captures, &machines, &skipped);
+    allRead = ReadConfigurations(options.captures, &configurations, &skipped);
   } else {
-    Machine machine{options.captures.empty() ? "" : FileName(options.captures[0]),
-                    {}, {}};
+    Configuration machine{
+        {options.captures.empty() ? "" : FileName(options.captures[0])}, {}, {}};
     if (!ReadDevices(options.captures, &machine.devices, &error))
       return Fail(program, error);
-    machines.push_back(machine);
+    configurations.push_back(machine);
   }
   std::string skippedText;
   for (const SkippedCapture& file : skipped)
     if (file.unreadable) skippedText += program + ": " + file.reason + "\n";
-  if (machines.empty())
+  if (configurations.empty())
     return CommandResult{kCannotCheck, "",
                          skippedText + program + ": no capture to check\n"};
 
   if (!options.folder.empty() &&
       !platform::ChangeDirectory(options.folder.c_str()))
     return Fail(program, "cannot enter the folder " + options.folder);
+  DiscCheck disc;
+  switch (disc.Open()) {
+    case CheckOutcome::kNoCurrentDirectory:
+      return Fail(program,
+                  "the folder's path cannot be read or is longer than the "
+                  "launcher's limit of 259 characters: the launcher would "
+                  "read no Pomvarin.ini there");
+    case CheckOutcome::kUnreadableConfiguration:
+      return Fail(program, std::string("cannot read ") + disc.configurationPath());
+    case CheckOutcome::kChecked:
+      break;
+  }
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
-  for (Machine& machine : machines) {
-    switch (CheckCurrentDirectory(machine.devices, origin, &machine.report)) {
-      case CheckOutcome::kNoCurrentDirectory:
-        return Fail(program,
-                    "the folder's path cannot be read or is longer than the "
-                    "launcher's limit of 259 characters: the launcher would "
-                    "read no Pomvarin.ini there");
-      case CheckOutcome::kUnreadableConfiguration:
-        return Fail(program, "cannot read " + machine.report.configurationPath);
-      case CheckOutcome::kChecked:
-        break;
-    }
-  }
+  for (Configuration& configuration : configurations)
+    disc.Check(configuration.devices, origin, &configuration.report);
   InfTarget target;
   const bool targeted = !options.target.empty() &&
                         ParseInfTarget(options.target, &target);
-  const FleetReport packages = CheckFleet(machines, targeted ? &target : nullptr);
-  const std::vector<Warning> warnings = DistinctWarnings(machines);
+  const FleetReport packages =
+      CheckFleet(configurations, targeted ? &target : nullptr);
+  const std::vector<Warning> warnings = DistinctWarnings(configurations);
   const int status = CheckStatus(allRead, warnings, packages);
   if (fleet)
     return CommandResult{
-        status, writer->Fleet(machines, skipped, warnings, packages),
+        status, writer->Fleet(configurations, skipped, warnings, packages),
         skippedText};
-  const Machine& machine = machines[0];
+  const Configuration& machine = configurations[0];
   const DeviceSource source{options.captures.empty() ? "" : options.captures[0],
                             machine.devices.size(), NotesOf(machine.devices)};
   return CommandResult{status, writer->SingleMachine(machine, source, packages),

@@ -199,6 +199,7 @@ TEST(CommandTest, ChecksADiscOverSeveralMachines) {
   disc.Write("disc/Intel/i.inf",
              "[Manufacturer]\nM=Models\n[Models]\nd = i, PCI\\VEN_8086&DEV_0D57\n");
   disc.Write("pcs/a.txt", kCapture);
+  disc.Write("pcs/c.txt", kCapture);  // the same devices: one configuration
   disc.Write("pcs/notes.md", "Hello,\nthis is no capture.\n");
   disc.Write("b.txt", "PCI\\VEN_10EC&DEV_8168&SUBSYS_20368086&REV_06\n");
   const std::string root = disc.path().string();
@@ -206,11 +207,15 @@ TEST(CommandTest, ChecksADiscOverSeveralMachines) {
   const CommandResult text = RunCheck({root + "/disc", "--devices", root + "/pcs",
                                        "--devices", root + "/b.txt"});
   EXPECT_EQ(text.status, kWarnings) << text.out << text.err;
-  EXPECT_NE(text.out.find("  a.txt    +            no\n"
-                          "  b.txt    +            no\n"),
+  EXPECT_NE(text.out.find("Machines:     3 machines in 2 configurations\n"
+                          "  configuration 1: 1 device; 2 machines: a.txt, c.txt\n"
+                          "  configuration 2: 1 device; 1 machine: b.txt\n"),
+            std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("  1              2         +            no\n"
+                          "  2              1         +            no\n"),
             std::string::npos) << text.out;
   EXPECT_NE(text.out.find("notes.md, line 1: expected"), std::string::npos);
-  EXPECT_NE(text.out.find("false start (entry VendorInfo1, machine b.txt)"),
+  EXPECT_NE(text.out.find("false start (entry VendorInfo1, configuration 2)"),
             std::string::npos) << text.out;
 
   const CommandResult json = RunCheck({root + "/disc", "--json", "--devices",
@@ -218,8 +223,10 @@ TEST(CommandTest, ChecksADiscOverSeveralMachines) {
   EXPECT_EQ(json.status, kCannotCheck);
   EXPECT_NE(json.err.find("cannot read the capture " + root + "/none.txt"),
             std::string::npos) << json.err;
-  EXPECT_NE(json.out.find("\"machines\": [\n    {\"name\": \"a.txt\", "
-                          "\"devices\": 1, \"warningBox\": false"),
+  EXPECT_NE(json.out.find("\"configurations\": [\n    {\"number\": 1, "
+                          "\"machineCount\": 2, \"machines\": [\"a.txt\", "
+                          "\"c.txt\"], \"devices\": 1, \"notes\": [], "
+                          "\"warningBox\": false"),
             std::string::npos) << json.out;
   EXPECT_NE(json.out.find("\"infFiles\": 1,"), std::string::npos);
 

@@ -46,17 +46,18 @@ std::string Join(const std::vector<std::string>& items) {
 
 class FleetChecker {
  public:
-  FleetChecker(const std::vector<Machine>& machines, const InfTarget* target)
-      : machines_(machines), target_(target) {}
+  FleetChecker(const std::vector<Configuration>& configurations,
+               const InfTarget* target)
+      : configurations_(configurations), target_(target) {}
 
   FleetReport Run() {
-    if (machines_.empty()) return report_;
+    if (configurations_.empty()) return report_;
     ReadPackages();
     report_.infFiles = packages_.size();
     for (std::size_t p = 0; p < packages_.size(); ++p) {
       const Package& package = *packages_[p];
       for (const InfProblem& problem : package.inf.problems)
-        Warn(FleetWarningKind::kBrokenInf, "", "", "", package.path,
+        Warn(FleetWarningKind::kBrokenInf, "", 0, "", package.path,
              (problem.line > 0 ? "line " + std::to_string(problem.line) + ": "
                                : std::string()) +
                  problem.message +
@@ -65,13 +66,14 @@ class FleetChecker {
       for (const std::string& id : package.inf.ids) byId_[id].push_back(p);
     }
     for (std::size_t e = 0; e < Entries().size(); ++e) CheckVenId(e);
-    for (const Machine& machine : machines_) CheckMachine(machine);
+    for (std::size_t c = 0; c < configurations_.size(); ++c)
+      CheckConfiguration(c);
     return report_;
   }
 
  private:
   const std::vector<EntryReport>& Entries() const {
-    return machines_[0].report.entries;
+    return configurations_[0].report.entries;
   }
 
   void ReadPackages() {
@@ -132,8 +134,8 @@ class FleetChecker {
     for (std::size_t p : entryPackages_[e])
       for (const std::string& id : packages_[p]->inf.ids)
         listed.push_back(Device{{id}, {}});
-    for (const Machine& machine : machines_)
-      for (const Device& device : machine.devices)
+    for (const Configuration& configuration : configurations_)
+      for (const Device& device : configuration.devices)
         if (!device.hardwareIds.empty() && EntryServes(e, Serving(device)))
           listed.push_back(Device{{device.hardwareIds[0]}, {}});
     bool hit;
@@ -146,7 +148,7 @@ class FleetChecker {
     if (hit) return;
     std::vector<std::string> infs;
     for (std::size_t p : entryPackages_[e]) infs.push_back(packages_[p]->path);
-    Warn(FleetWarningKind::kVenIdMatchesNoPackage, entry.section, "", "",
+    Warn(FleetWarningKind::kVenIdMatchesNoPackage, entry.section, 0, "",
          Join(infs),
          "VenID " + entry.upperId + " (or " + entry.lowerId +
              ") matches no device that the .inf files in its folder list, "
@@ -154,24 +156,26 @@ class FleetChecker {
              "wrong folder");
   }
 
-  void CheckMachine(const Machine& machine) {
-    MachineCoverage coverage;
-    const std::vector<EntryReport>& entries = machine.report.entries;
+  // Warnings name a configuration by its number from 1.
+  void CheckConfiguration(std::size_t c) {
+    const Configuration& configuration = configurations_[c];
+    Coverage coverage;
+    const std::vector<EntryReport>& entries = configuration.report.entries;
     for (std::size_t e = 0; e < entries.size() && e < Entries().size(); ++e) {
       const EntryReport& entry = entries[e];
       if (!entry.matched || !HasParsedPackage(e)) continue;
-      for (const Device& device : machine.devices) {
+      for (const Device& device : configuration.devices) {
         if (device.hardwareIds.empty() || device.hardwareIds[0] != entry.device)
           continue;
         if (!EntryServes(e, Serving(device)))
-          Warn(FleetWarningKind::kFalseStart, entry.section, machine.name,
+          Warn(FleetWarningKind::kFalseStart, entry.section, c + 1,
                entry.device, "",
                "starts for " + entry.device + ", which no .inf in its "
                "folder serves (a false start)");
         break;
       }
     }
-    for (const Device& device : machine.devices) {
+    for (const Device& device : configuration.devices) {
       const std::set<std::size_t> serving = Serving(device);
       bool served = false;
       for (std::size_t e = 0; e < entries.size() && e < Entries().size(); ++e)
@@ -185,23 +189,23 @@ class FleetChecker {
         for (std::size_t e : packageEntries_[p])
           holders.push_back(Entries()[e].section);
       }
-      Warn(FleetWarningKind::kMissedDriver, Join(holders), machine.name,
+      Warn(FleetWarningKind::kMissedDriver, Join(holders), c + 1,
            FirstId(device), Join(infs),
            FirstId(device) + " is served by " + Join(infs) +
                ", but no entry that starts on this machine holds it (a "
                "missed driver)");
     }
-    report_.machines.push_back(coverage);
+    report_.configurations.push_back(coverage);
   }
 
   void Warn(FleetWarningKind kind, const std::string& section,
-            const std::string& machine, const std::string& device,
+            std::size_t configuration, const std::string& device,
             const std::string& inf, const std::string& message) {
     report_.warnings.push_back(
-        FleetWarning{kind, section, machine, device, inf, message});
+        FleetWarning{kind, section, configuration, device, inf, message});
   }
 
-  const std::vector<Machine>& machines_;
+  const std::vector<Configuration>& configurations_;
   const InfTarget* target_;
   FleetReport report_;
   std::map<std::string, Package> byKey_;
@@ -244,9 +248,9 @@ std::vector<std::string> MatchingIds(const Device& device) {
   return ids;
 }
 
-FleetReport CheckFleet(const std::vector<Machine>& machines,
+FleetReport CheckFleet(const std::vector<Configuration>& configurations,
                        const InfTarget* target) {
-  return FleetChecker(machines, target).Run();
+  return FleetChecker(configurations, target).Run();
 }
 
 }  // namespace pomvarin::check

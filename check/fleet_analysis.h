@@ -21,8 +21,8 @@ namespace pomvarin::check {
 std::vector<std::string> MatchingIds(const Device& device);
 
 // Reads the disc's packages below the current directory and the entries'
-// roots, and weighs them against every machine's report.
-FleetReport CheckFleet(const std::vector<Machine>& machines,
+// roots, and weighs them against every configuration's report.
+FleetReport CheckFleet(const std::vector<Configuration>& configurations,
                        const InfTarget* target);
 
 }  // namespace pomvarin::check

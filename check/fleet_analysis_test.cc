@@ -58,20 +58,22 @@ Device WithClass(const std::string& venDev, const std::string& rest,
 }
 
 struct Fleet {
-  std::vector<Machine> machines;
+  std::vector<Configuration> configurations;
   FleetReport report;
 };
 
+// One configuration a machine, in the order given.
 Fleet CheckMachines(const std::vector<std::pair<std::string, Devices>>& list) {
   Fleet fleet;
+  DiscCheck disc;
+  EXPECT_EQ(disc.Open(), CheckOutcome::kChecked);
   for (const auto& [name, devices] : list) {
-    Machine machine{name, devices, {}};
-    EXPECT_EQ(CheckCurrentDirectory(machine.devices, DeviceOrigin::kCapture,
-                                    &machine.report),
-              CheckOutcome::kChecked);
-    fleet.machines.push_back(machine);
+    Configuration configuration{{name}, devices, {}};
+    disc.Check(configuration.devices, DeviceOrigin::kCapture,
+               &configuration.report);
+    fleet.configurations.push_back(configuration);
   }
-  fleet.report = CheckFleet(fleet.machines, nullptr);
+  fleet.report = CheckFleet(fleet.configurations, nullptr);
   return fleet;
 }
 
@@ -81,7 +83,7 @@ std::vector<std::string> Described(const FleetReport& report) {
     const std::size_t slash = warning.inf.find_last_of("\\/");
     described.push_back(
         std::to_string(static_cast<int>(warning.kind)) + "|" + warning.section +
-        "|" + warning.machine + "|" + warning.device + "|" +
+        "|" + std::to_string(warning.configuration) + "|" + warning.device + "|" +
         (slash == std::string::npos ? warning.inf : warning.inf.substr(slash + 1)));
   }
   return described;
@@ -116,25 +118,25 @@ TEST(FleetTest, WeighsEachMachineAgainstThePackagesInEachEntrysFolder) {
   const FleetReport& report = fleet.report;
   EXPECT_EQ(report.infFiles, 4u);
   const std::vector<std::string> expected = {
-      "3||||broken.inf",
-      "0|VendorInfo3|||audio.Inf",
-      "2|VendorInfo3|desk|" + audio.hardwareIds[0] + "|audio.Inf",
-      "1|VendorInfo1|laptop|" + nic.hardwareIds[0] + "|",
-      "2|VendorInfo2|laptop|" + nic.hardwareIds[0] + "|LAN.INF",
+      "3||0||broken.inf",
+      "0|VendorInfo3|0||audio.Inf",
+      "2|VendorInfo3|1|" + audio.hardwareIds[0] + "|audio.Inf",
+      "1|VendorInfo1|2|" + nic.hardwareIds[0] + "|",
+      "2|VendorInfo2|2|" + nic.hardwareIds[0] + "|LAN.INF",
   };
   EXPECT_EQ(Described(report), expected);
   EXPECT_NE(report.warnings[0].message.find("line 2: a section name"),
             std::string::npos) << report.warnings[0].message;
 
-  ASSERT_EQ(report.machines.size(), 3u);
+  ASSERT_EQ(report.configurations.size(), 3u);
   using Unserved = std::map<std::string, std::vector<std::string>>;
-  EXPECT_EQ(report.machines[0].unserved,
+  EXPECT_EQ(report.configurations[0].unserved,
             (Unserved{{"VEN_1F3C", {audio.hardwareIds[0]}}}));
-  EXPECT_EQ(report.machines[1].unserved,
+  EXPECT_EQ(report.configurations[1].unserved,
             (Unserved{{"VEN_1B36", {other.hardwareIds[0]}},
                       {"VEN_1D0A", {nic.hardwareIds[0]}}}));
-  EXPECT_TRUE(report.machines[2].unserved.empty());
-  EXPECT_TRUE(fleet.machines[2].report.showsBox);
+  EXPECT_TRUE(report.configurations[2].unserved.empty());
+  EXPECT_TRUE(fleet.configurations[2].report.showsBox);
 }
 
 // The VenID is tested as the launcher tests it, case and all, against the
@@ -183,7 +185,7 @@ TEST(FleetTest, AnInfBelongsToEveryRootThatHoldsIt) {
   EXPECT_EQ(fleet.report.infFiles, 1u);
   EXPECT_TRUE(fleet.report.warnings.empty())
       << fleet.report.warnings[0].message;
-  EXPECT_TRUE(fleet.report.machines[0].unserved.empty());
+  EXPECT_TRUE(fleet.report.configurations[0].unserved.empty());
 }
 
 }  // namespace

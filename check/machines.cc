@@ -1,6 +1,9 @@
 #include "check/machines.h"
 
 #include <algorithm>
+#include <functional>
+#include <unordered_map>
+#include <utility>
 
 #include "check/capture/capture.h"
 #include "check/input_limits.h"
@@ -86,6 +89,53 @@ bool ListFolderFiles(const std::string& path, std::vector<std::string>* files,
   return true;
 }
 
+// The configurations read so far, found by their devices' hash: a capture
+// is read, placed and let go, so memory grows with the configurations, not
+// with the machines.
+class ConfigurationIndex {
+ public:
+  explicit ConfigurationIndex(std::vector<Configuration>* configurations)
+      : configurations_(configurations) {}
+
+  void Add(std::string machine, Devices&& devices) {
+    std::vector<std::size_t>& sameHash = byHash_[HashOf(devices)];
+    for (std::size_t c : sameHash) {
+      Configuration& configuration = (*configurations_)[c];
+      if (SameDevices(configuration.devices, devices)) {
+        configuration.machines.push_back(std::move(machine));
+        return;
+      }
+    }
+    sameHash.push_back(configurations_->size());
+    configurations_->push_back(
+        Configuration{{std::move(machine)}, std::move(devices), {}});
+  }
+
+ private:
+  static std::size_t HashOf(const Devices& devices) {
+    std::size_t hash = devices.size();
+    const std::hash<std::string> text;
+    for (const Device& device : devices) {
+      for (const std::string& id : device.hardwareIds)
+        hash = hash * 1000003 ^ text(id);
+      hash = hash * 1000003 ^ text(device.note) ^ device.hardwareIds.size();
+    }
+    return hash;
+  }
+
+  static bool SameDevices(const Devices& a, const Devices& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (a[i].hardwareIds != b[i].hardwareIds || a[i].note != b[i].note)
+        return false;
+    }
+    return true;
+  }
+
+  std::vector<Configuration>* configurations_;
+  std::unordered_map<std::size_t, std::vector<std::size_t>> byHash_;
+};
+
 }  // namespace
 
 bool ReadDevices(const std::vector<std::string>& captures, Devices* devices,
@@ -110,9 +160,10 @@ bool IsFolder(const std::string& path) {
   return ListFolderFiles(path, &files, &tooLong);
 }
 
-bool ReadMachines(const std::vector<std::string>& captures,
-                  std::vector<Machine>* machines,
-                  std::vector<SkippedCapture>* skipped) {
+bool ReadConfigurations(const std::vector<std::string>& captures,
+                        std::vector<Configuration>* configurations,
+                        std::vector<SkippedCapture>* skipped) {
+  ConfigurationIndex index(configurations);
   bool allRead = true;
   for (const std::string& capture : captures) {
     std::vector<std::string> files, tooLong;
@@ -127,14 +178,14 @@ bool ReadMachines(const std::vector<std::string>& captures,
       allRead = false;
     }
     for (const std::string& file : files) {
-      Machine machine{FileName(file), {}, {}};
+      Devices devices;
       std::string error;
       bool unreadable;
       const platform::FileSource source =
           folder ? platform::FileSource::kRegularFile
                  : platform::FileSource::kNamedByUser;
-      if (ReadCapture(file, source, &machine.devices, &error, &unreadable)) {
-        machines->push_back(machine);
+      if (ReadCapture(file, source, &devices, &error, &unreadable)) {
+        index.Add(FileName(file), std::move(devices));
         continue;
       }
       // A file of a folder that is no capture is passed over; one named on

@@ -21,12 +21,13 @@ std::string FileName(const std::string& path);
 // Whether path is a folder the platform can list.
 bool IsFolder(const std::string& path);
 
-// The machines of every --devices: a file is one machine; a folder's files
-// are one each, in name order, those that are no capture skipped. False
-// when a capture named on the command line, or a file of a folder, cannot
-// be read: the others are still checked.
-bool ReadMachines(const std::vector<std::string>& captures,
-                  std::vector<Machine>* machines,
-                  std::vector<SkippedCapture>* skipped);
+// The machines of every --devices, by configuration in the order each was
+// first met: a file is one machine; a folder's files are one each, in name
+// order, those that are no capture skipped. False when a capture named on
+// the command line, or a file of a folder, cannot be read: the others are
+// still checked.
+bool ReadConfigurations(const std::vector<std::string>& captures,
+                        std::vector<Configuration>* configurations,
+                        std::vector<SkippedCapture>* skipped);
 
 }  // namespace pomvarin::check

@@ -22,13 +22,21 @@ class CollectSetupFiles : public SetupFileFound {
 
 }  // namespace
 
+const std::vector<SetupFile>& SetupSearches::Find(const char* root,
+                                                  const char* spec) {
+  auto [at, fresh] = found_.try_emplace({root, spec});
+  if (fresh) {
+    CollectSetupFiles files(&at->second);
+    SearchSetup(root, spec, files);
+  }
+  return at->second;
+}
+
 void SearchBothModes(const VendorEntry& values, const char* root,
-                     EntryReport& entry) {
+                     SetupSearches& searches, EntryReport& entry) {
   entry.root = root;
-  CollectSetupFiles normal(&entry.normal);
-  SearchSetup(root, LaunchSpecFor(values, false), normal);
-  CollectSetupFiles silent(&entry.silent);
-  SearchSetup(root, LaunchSpecFor(values, true), silent);
+  entry.normal = searches.Find(root, LaunchSpecFor(values, false));
+  entry.silent = searches.Find(root, LaunchSpecFor(values, true));
 }
 
 void PassRecorder::OnEntry(std::int32_t n, const VendorEntry& values) {
@@ -56,7 +64,7 @@ void PassRecorder::OnDeviceAnswered(platform::DeviceList list,
 
 void PassRecorder::OnMatched(const VendorEntry& values, const char* root) {
   Current().matched = true;
-  SearchBothModes(values, root, Current());
+  SearchBothModes(values, root, searches_, Current());
 }
 
 std::int32_t PassRecorder::LastEntryAlike(std::int32_t n, std::int32_t count) {

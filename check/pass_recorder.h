@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
@@ -12,17 +15,32 @@
 
 namespace pomvarin::check {
 
+// What the setup search finds below a root for a LaunchSpec, searched once
+// a run: what the search finds depends on the disc alone, so every
+// configuration of machines that matches the entry reads the same.
+class SetupSearches {
+ public:
+  const std::vector<SetupFile>& Find(const char* root, const char* spec);
+
+ private:
+  std::map<std::pair<std::string, std::string>, std::vector<SetupFile>>
+      found_;
+};
+
 // What would start below root in either mode.
 void SearchBothModes(const VendorEntry& values, const char* root,
-                     EntryReport& entry);
+                     SetupSearches& searches, EntryReport& entry);
 
 class PassRecorder : public VendorPassObserver {
  public:
   // present: the numbers of the VendorInfo sections the file holds.
-  PassRecorder(const std::set<std::int32_t>& present,
+  PassRecorder(const std::set<std::int32_t>& present, SetupSearches& searches,
                std::vector<EntryReport>* entries,
                std::vector<VendorEntry>* values)
-      : present_(present), entries_(entries), values_(values) {}
+      : present_(present),
+        searches_(searches),
+        entries_(entries),
+        values_(values) {}
 
   void OnEntry(std::int32_t n, const VendorEntry& values) override;
   void OnCaseForm(const char* venId) override;
@@ -36,6 +54,7 @@ class PassRecorder : public VendorPassObserver {
   EntryReport& Current() { return entries_->back(); }
 
   const std::set<std::int32_t>& present_;
+  SetupSearches& searches_;
   std::vector<EntryReport>* entries_;
   std::vector<VendorEntry>* values_;
   int caseForms_ = 0;

@@ -45,14 +45,29 @@ void WriteWarnings(JsonWriter& json, const std::vector<Warning>& warnings) {
   json.EndArray();
 }
 
-void WritePackages(JsonWriter& json, const std::vector<std::string>& names,
-                   const FleetReport& packages) {
+// Where a warning or an unserved device is: the machine of a single
+// machine's report, or a configuration by its number from 1; null for none.
+void WritePlace(JsonWriter& json, const std::vector<Configuration>& checked,
+                bool fleet, std::size_t configuration) {
+  if (!fleet) {
+    json.Key("machine").StringOrNull(configuration ? checked[0].machines[0] : "");
+    return;
+  }
+  json.Key("configuration");
+  if (configuration) json.Number(configuration);
+  else json.Null();
+}
+
+void WritePackages(JsonWriter& json, const std::vector<Configuration>& checked,
+                   bool fleet, const FleetReport& packages) {
   json.Key("infFiles").Number(packages.infFiles);
   json.Key("unserved").BeginArray(JsonLayout::kLinePerItem);
-  for (std::size_t m = 0; m < names.size() && m < packages.machines.size(); ++m) {
-    json.BeginObject().Key("machine").String(names[m]);
+  for (std::size_t c = 0; c < packages.configurations.size(); ++c) {
+    json.BeginObject();
+    if (fleet) WritePlace(json, checked, fleet, c + 1);
+    else json.Key("machine").String(checked[0].machines[0]);
     json.Key("byVendor").BeginObject();
-    for (const auto& [vendor, devices] : packages.machines[m].unserved)
+    for (const auto& [vendor, devices] : packages.configurations[c].unserved)
       json.Key(vendor).Strings(devices);
     json.EndObject().EndObject();
   }
@@ -61,7 +76,7 @@ void WritePackages(JsonWriter& json, const std::vector<std::string>& names,
   for (const FleetWarning& warning : packages.warnings) {
     json.BeginObject().Key("kind").String(KindName(warning.kind));
     json.Key("section").StringOrNull(warning.section);
-    json.Key("machine").StringOrNull(warning.machine);
+    WritePlace(json, checked, fleet, warning.configuration);
     json.Key("device").StringOrNull(warning.device);
     json.Key("inf").StringOrNull(warning.inf);
     json.Key("message").String(warning.message).EndObject();
@@ -93,16 +108,23 @@ void WriteEntry(JsonWriter& json, const EntryReport& entry, bool forFleet) {
   json.EndObject();
 }
 
-void WriteMachine(JsonWriter& json, const Machine& machine) {
-  json.BeginObject().Key("name").String(machine.name);
-  json.Key("devices").Number(machine.devices.size());
-  json.Key("warningBox").Bool(machine.report.showsBox);
+void WriteConfiguration(JsonWriter& json, std::size_t number,
+                        const Configuration& configuration) {
+  json.BeginObject().Key("number").Number(number);
+  json.Key("machineCount").Number(configuration.machines.size());
+  json.Key("machines").Strings(configuration.machines);
+  json.Key("devices").Number(configuration.devices.size());
+  std::vector<std::string> notes;
+  for (const Device& device : configuration.devices)
+    if (!device.note.empty()) notes.push_back(device.note);
+  json.Key("notes").Strings(notes);
+  json.Key("warningBox").Bool(configuration.report.showsBox);
   json.Key("entries").BeginArray();
-  for (const EntryReport& entry : machine.report.entries) {
+  for (const EntryReport& entry : configuration.report.entries) {
     json.BeginObject().Key("section").String(entry.section);
     json.Key("matched").Bool(entry.matched);
     WriteDevice(json, entry);
-    // What starts on this machine: nothing where the entry matched nothing.
+    // What starts on its machines: nothing where the entry matched nothing.
     const std::vector<SetupFile> none;
     WriteFiles(json, "normal", entry.matched ? entry.normal : none);
     WriteFiles(json, "silent", entry.matched ? entry.silent : none);
@@ -113,7 +135,8 @@ void WriteMachine(JsonWriter& json, const Machine& machine) {
 
 class JsonReportWriter : public ReportWriter {
  public:
-  std::string SingleMachine(const Machine& machine, const DeviceSource& devices,
+  std::string SingleMachine(const Configuration& machine,
+                            const DeviceSource& devices,
                             const FleetReport& packages) const override {
     const Report& report = machine.report;
     JsonWriter json;
@@ -131,15 +154,15 @@ class JsonReportWriter : public ReportWriter {
     WriteWarnings(json, report.warnings);
     json.Key("warningBox").Bool(report.showsBox);
     json.Key("summary").String(Summary(report));
-    WritePackages(json, {machine.name}, packages);
+    WritePackages(json, {machine}, false, packages);
     return json.EndObject().Document();
   }
 
-  std::string Fleet(const std::vector<Machine>& machines,
+  std::string Fleet(const std::vector<Configuration>& configurations,
                     const std::vector<SkippedCapture>& skipped,
                     const std::vector<Warning>& warnings,
                     const FleetReport& packages) const override {
-    const Report& first = machines.front().report;
+    const Report& first = configurations.front().report;
     JsonWriter json;
     json.BeginObject(JsonLayout::kLinePerItem);
     json.Key("configuration").String(first.configurationPath);
@@ -154,15 +177,13 @@ class JsonReportWriter : public ReportWriter {
     for (const EntryReport& entry : first.entries)
       WriteEntry(json, entry, true);
     json.EndArray();
-    json.Key("machines").BeginArray(JsonLayout::kLinePerItem);
-    std::vector<std::string> names;
-    for (const Machine& machine : machines) {
-      WriteMachine(json, machine);
-      names.push_back(machine.name);
-    }
+    json.Key("machineCount").Number(MachineCount(configurations));
+    json.Key("configurations").BeginArray(JsonLayout::kLinePerItem);
+    for (std::size_t c = 0; c < configurations.size(); ++c)
+      WriteConfiguration(json, c + 1, configurations[c]);
     json.EndArray();
     WriteWarnings(json, warnings);
-    WritePackages(json, names, packages);
+    WritePackages(json, configurations, true, packages);
     return json.EndObject().Document();
   }
 

@@ -45,16 +45,31 @@ std::string Summary(const Report& report) {
   return summary;
 }
 
-std::vector<Warning> DistinctWarnings(const std::vector<Machine>& machines) {
+std::vector<Warning> DistinctWarnings(
+    const std::vector<Configuration>& configurations) {
   std::vector<Warning> warnings;
   std::set<std::tuple<std::string, std::string, std::string>> seen;
-  for (const Machine& machine : machines) {
-    for (const Warning& warning : machine.report.warnings) {
+  for (const Configuration& configuration : configurations) {
+    for (const Warning& warning : configuration.report.warnings) {
       if (seen.emplace(warning.section, warning.key, warning.message).second)
         warnings.push_back(warning);
     }
   }
   return warnings;
+}
+
+std::size_t MachineCount(const std::vector<Configuration>& configurations) {
+  std::size_t count = 0;
+  for (const Configuration& configuration : configurations)
+    count += configuration.machines.size();
+  return count;
+}
+
+std::size_t MachinesWithBox(const std::vector<Configuration>& configurations) {
+  std::size_t count = 0;
+  for (const Configuration& configuration : configurations)
+    if (configuration.report.showsBox) count += configuration.machines.size();
+  return count;
 }
 
 ExitStatus CheckStatus(bool allCapturesRead,

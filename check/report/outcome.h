@@ -30,9 +30,16 @@ Totals CountTotals(const Report& report);
 // The totals and the warning box in one sentence, the same in text and JSON.
 std::string Summary(const Report& report);
 
-// The configuration's warnings of all machines, each once, in the order
+// The warnings of all configurations of machines, each once, in the order
 // first seen: every machine reads the same Pomvarin.ini.
-std::vector<Warning> DistinctWarnings(const std::vector<Machine>& machines);
+std::vector<Warning> DistinctWarnings(
+    const std::vector<Configuration>& configurations);
+
+// The machines of all configurations.
+std::size_t MachineCount(const std::vector<Configuration>& configurations);
+
+// The machines of the configurations that show the warning box.
+std::size_t MachinesWithBox(const std::vector<Configuration>& configurations);
 
 // A capture that could not be read outweighs any warning.
 ExitStatus CheckStatus(bool allCapturesRead,

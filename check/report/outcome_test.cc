@@ -53,12 +53,12 @@ TEST(DistinctWarningsTest, KeepsEachWarningOnceInTheOrderFirstSeen) {
   const Warning otherKey{"VendorInfo1", "", "is empty"};
   const Warning otherMessage{"VendorInfo1", "VenID", "is long"};
   const Warning otherSection{"VendorInfo2", "VenID", "is empty"};
-  std::vector<Machine> machines(3);
-  machines[0].report.warnings = {a, otherKey, a};
-  machines[1].report.warnings = {otherKey, otherMessage};
-  machines[2].report.warnings = {otherSection, a};
+  std::vector<Configuration> configurations(3);
+  configurations[0].report.warnings = {a, otherKey, a};
+  configurations[1].report.warnings = {otherKey, otherMessage};
+  configurations[2].report.warnings = {otherSection, a};
   std::vector<std::string> seen;
-  for (const Warning& warning : DistinctWarnings(machines))
+  for (const Warning& warning : DistinctWarnings(configurations))
     seen.push_back(warning.section + "|" + warning.key + "|" + warning.message);
   EXPECT_EQ(seen, (std::vector<std::string>{"VendorInfo1|VenID|is empty",
                                             "VendorInfo1||is empty",
@@ -69,7 +69,7 @@ TEST(DistinctWarningsTest, KeepsEachWarningOnceInTheOrderFirstSeen) {
 TEST(CheckStatusTest, AnUnreadCaptureOutweighsWarnings) {
   const std::vector<Warning> warned = {{"VendorInfo1", "", "is missing"}};
   FleetReport packagesWarned;
-  packagesWarned.warnings = {{FleetWarningKind::kBrokenInf, "", "", "", "a.inf",
+  packagesWarned.warnings = {{FleetWarningKind::kBrokenInf, "", 0, "", "a.inf",
                               "line 1: no closing ]"}};
   const struct {
     bool allRead;

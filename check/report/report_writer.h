@@ -17,14 +17,14 @@ class ReportWriter {
   virtual ~ReportWriter() = default;
 
   // One machine's report, then what the disc's driver packages say of it.
-  virtual std::string SingleMachine(const Machine& machine,
+  virtual std::string SingleMachine(const Configuration& machine,
                                     const DeviceSource& devices,
                                     const FleetReport& packages) const = 0;
 
-  // The report over several machines: each machine's outcome per entry, the
-  // configuration's warnings (each once: see DistinctWarnings), then the
-  // packages' part.
-  virtual std::string Fleet(const std::vector<Machine>& machines,
+  // The report over several machines: each configuration's outcome per
+  // entry, the warnings of Pomvarin.ini (each once: see DistinctWarnings),
+  // then the packages' part.
+  virtual std::string Fleet(const std::vector<Configuration>& configurations,
                             const std::vector<SkippedCapture>& skipped,
                             const std::vector<Warning>& warnings,
                             const FleetReport& packages) const = 0;

@@ -9,9 +9,9 @@
 namespace pomvarin::check {
 namespace {
 
-Machine SampleMachine() {
-  Machine machine;
-  machine.name = "lspci.txt";
+Configuration SampleMachine() {
+  Configuration machine;
+  machine.machines = {"lspci.txt"};
   Report& report = machine.report;
   report.configurationPath = "D:\\Pomvarin.ini";
   report.vendorCountText = "3";
@@ -46,11 +46,11 @@ Machine SampleMachine() {
 TEST(TextWriterTest, ShowsEveryEntryTheWarningsTheOutcomeAndThePackages) {
   FleetReport packages;
   packages.infFiles = 2;
-  packages.machines.resize(1);
-  packages.machines[0].unserved["VEN_8086"] = {"PCI\\VEN_8086&DEV_1237",
+  packages.configurations.resize(1);
+  packages.configurations[0].unserved["VEN_8086"] = {"PCI\\VEN_8086&DEV_1237",
                                                "PCI\\VEN_8086&DEV_7000"};
-  packages.warnings = {{FleetWarningKind::kFalseStart, "VendorInfo1",
-                        "lspci.txt", "PCI\\VEN_10EC&DEV_8168", "",
+  packages.warnings = {{FleetWarningKind::kFalseStart, "VendorInfo1", 1,
+                        "PCI\\VEN_10EC&DEV_8168", "",
                         "starts for PCI\\VEN_10EC&DEV_8168"}};
   const DeviceSource source{"lspci.txt", 7,
                             {"a device (capture line 4): no subsystem"}};
@@ -93,14 +93,14 @@ TEST(TextWriterTest, ShowsEveryEntryTheWarningsTheOutcomeAndThePackages) {
 }
 
 TEST(JsonReportWriterTest, GivesToolsTheSameFacts) {
-  Machine machine = SampleMachine();
-  machine.name = "";
+  Configuration machine = SampleMachine();
+  machine.machines = {""};
   Report& report = machine.report;
   report.entries.resize(1);
   report.entries[0].normal.resize(1);
   report.warnings.resize(1);
   FleetReport packages;
-  packages.machines.resize(1);
+  packages.configurations.resize(1);
   EXPECT_EQ(
       MakeJsonWriter()->SingleMachine(machine, DeviceSource{"", 2, {}}, packages),
       "{\n"
@@ -132,14 +132,14 @@ TEST(JsonReportWriterTest, GivesToolsTheSameFacts) {
 }
 
 TEST(ReportWriterTest, WritesTheWarningsListAlikeForOneMachineAndForMany) {
-  const Machine machine = SampleMachine();
-  std::vector<Machine> machines = {machine, machine};
-  machines[1].name = "desk.txt";
+  const Configuration machine = SampleMachine();
+  std::vector<Configuration> machines = {machine, machine};
+  machines[1].machines = {"desk.txt"};
   // The fleet writes the list it is given, not a machine's own.
-  for (Machine& each : machines)
+  for (Configuration& each : machines)
     each.report.warnings.push_back(machine.report.warnings[0]);
   FleetReport packages;
-  packages.machines.resize(2);
+  packages.configurations.resize(2);
   const struct {
     std::unique_ptr<ReportWriter> writer;
     std::string warnings;

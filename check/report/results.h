@@ -1,4 +1,5 @@
-// What a check finds, as plain data: the launcher's pass on each machine,
+// What a check finds, as plain data: the launcher's pass on each
+// configuration of machines,
 // what the disc's driver packages say of them, and where the devices came
 // from. The checks fill these in; the report writers only read them.
 #pragma once
@@ -50,10 +51,13 @@ struct Report {
   bool showsBox = false;
 };
 
-struct Machine {
-  std::string name;  // the capture's file name
+// The machines whose captures give the same devices, hardware IDs and
+// notes alike, in the same order: the launcher does the same on each, so
+// one pass on the devices stands for all of them.
+struct Configuration {
+  std::vector<std::string> machines;  // the captures' file names, as read
   Devices devices;
-  Report report;  // the launcher's pass on its devices
+  Report report;  // the launcher's pass on the devices
 };
 
 enum class FleetWarningKind {
@@ -66,13 +70,13 @@ enum class FleetWarningKind {
 struct FleetWarning {
   FleetWarningKind kind;
   std::string section;  // the entry's, or empty
-  std::string machine;  // or empty
+  std::size_t configuration = 0;  // its number from 1, or 0 for none
   std::string device;   // the device's first hardware ID, or empty
   std::string inf;      // or empty
   std::string message;
 };
 
-struct MachineCoverage {
+struct Coverage {
   // Devices (first hardware IDs) no matched entry's packages serve, by
   // vendor ("VEN_8086", or "other" for IDs without one).
   std::map<std::string, std::vector<std::string>> unserved;
@@ -80,7 +84,7 @@ struct MachineCoverage {
 
 struct FleetReport {
   std::size_t infFiles = 0;
-  std::vector<MachineCoverage> machines;  // in the order of the machines
+  std::vector<Coverage> configurations;  // in their order
   std::vector<FleetWarning> warnings;
 };
 

@@ -46,27 +46,29 @@ const char* KindLabel(FleetWarningKind kind) {
   return "";
 }
 
-std::string Where(const FleetWarning& warning) {
+// places: what a warning's configuration number stands for, from 1.
+std::string Where(const FleetWarning& warning,
+                  const std::vector<std::string>& places) {
   std::string where;
-  const auto add = [&](const char* label, const std::string& value) {
-    if (!value.empty()) where += (where.empty() ? "" : ", ") + (label + value);
+  const auto add = [&](const std::string& value) {
+    if (!value.empty()) where += (where.empty() ? "" : ", ") + value;
   };
-  add("entry ", warning.section);
-  add("machine ", warning.machine);
-  add(".inf ", warning.inf);
+  if (!warning.section.empty()) add("entry " + warning.section);
+  if (warning.configuration) add(places[warning.configuration - 1]);
+  if (!warning.inf.empty()) add(".inf " + warning.inf);
   return where;
 }
 
-// With one machine its unserved devices need no name above them.
-void AppendPackages(std::string& text, const std::vector<std::string>& names,
-                    const FleetReport& packages) {
+// places: "machine NAME" for a single machine's report, whose unserved
+// devices need no name above them; "configuration N" for many.
+void AppendPackages(std::string& text, const std::vector<std::string>& places,
+                    bool many, const FleetReport& packages) {
   text += "\nDriver packages: " + std::to_string(packages.infFiles) +
           " .inf files\n";
   text += "Devices no started entry's .inf serves:\n";
-  const bool many = names.size() > 1;
-  for (std::size_t m = 0; m < names.size() && m < packages.machines.size(); ++m) {
-    const auto& unserved = packages.machines[m].unserved;
-    if (many) text += "  " + names[m] + ":";
+  for (std::size_t c = 0; c < packages.configurations.size(); ++c) {
+    const auto& unserved = packages.configurations[c].unserved;
+    if (many) text += "  " + places[c] + ":";
     if (unserved.empty()) text += many ? " none\n" : "  none\n";
     else if (many) text += "\n";
     for (const auto& [vendor, devices] : unserved) {
@@ -81,7 +83,7 @@ void AppendPackages(std::string& text, const std::vector<std::string>& names,
   text += "\nPackage warnings: " + std::to_string(packages.warnings.size()) + "\n";
   for (const FleetWarning& warning : packages.warnings)
     text += std::string("  ") + KindLabel(warning.kind) + " (" +
-            Where(warning) + "): " + warning.message + "\n";
+            Where(warning, places) + "): " + warning.message + "\n";
 }
 
 std::string Padded(const std::string& text, std::size_t width) {
@@ -107,10 +109,30 @@ void AppendEntries(std::string& text, const Report& report) {
   }
 }
 
+// How many machines of a configuration are named in text; JSON names all.
+constexpr std::size_t kMachinesNamed = 5;
+
+std::string Machines(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " machine" : " machines");
+}
+
+// The first few of a configuration's machines, and how many more.
+std::string MachineNames(const std::vector<std::string>& machines) {
+  std::string names;
+  for (std::size_t i = 0; i < machines.size() && i < kMachinesNamed; ++i)
+    names += (i > 0 ? ", " : "") + machines[i];
+  if (machines.size() > kMachinesNamed)
+    names += " and " + std::to_string(machines.size() - kMachinesNamed) +
+             " more";
+  return names;
+}
+
 // The entries as every machine reads them, then a table of which matched
-// where.
-void AppendFleetEntries(std::string& text, const std::vector<Machine>& machines) {
-  const Report& first = machines.front().report;
+// on which configuration.
+void AppendFleetEntries(std::string& text,
+                        const std::vector<Configuration>& configurations,
+                        const std::vector<std::string>& places) {
+  const Report& first = configurations.front().report;
   for (const EntryReport& entry : first.entries) {
     text += "\n[" + entry.section + "] " + entry.venName;
     if (!entry.sectionPresent) text += " (section missing)";
@@ -120,30 +142,36 @@ void AppendFleetEntries(std::string& text, const std::vector<Machine>& machines)
     AppendFiles(text, "  silent: ", entry.silent);
   }
 
-  std::size_t width = 9;  // "machine" and two blanks
-  for (const Machine& machine : machines)
-    width = std::max(width, machine.name.size() + 2);
-  text += "\nMachine x entry (+ matched, - not):\n  " + Padded("machine", width);
+  const std::size_t width = std::string("configuration").size() + 2;
+  std::size_t countWidth = std::string("machines").size() + 2;
+  for (const Configuration& configuration : configurations)
+    countWidth = std::max(
+        countWidth, std::to_string(configuration.machines.size()).size() + 2);
+  text += "\nConfiguration x entry (+ matched, - not):\n  " +
+          Padded("configuration", width) + Padded("machines", countWidth);
   for (const EntryReport& entry : first.entries)
     text += Padded(entry.section, entry.section.size() + 2);
   text += "warning box\n";
-  for (const Machine& machine : machines) {
-    text += "  " + Padded(machine.name, width);
-    for (const EntryReport& entry : machine.report.entries)
+  for (std::size_t c = 0; c < configurations.size(); ++c) {
+    const Configuration& configuration = configurations[c];
+    text += "  " + Padded(std::to_string(c + 1), width) +
+            Padded(std::to_string(configuration.machines.size()), countWidth);
+    for (const EntryReport& entry : configuration.report.entries)
       text += Padded(entry.matched ? "+" : "-", entry.section.size() + 2);
-    text += machine.report.showsBox ? "yes\n" : "no\n";
+    text += configuration.report.showsBox ? "yes\n" : "no\n";
   }
   text += "Matched devices:\n";
-  for (const Machine& machine : machines)
-    for (const EntryReport& entry : machine.report.entries)
+  for (std::size_t c = 0; c < configurations.size(); ++c)
+    for (const EntryReport& entry : configurations[c].report.entries)
       if (entry.matched)
-        text += "  " + machine.name + " [" + entry.section + "]: " +
+        text += "  " + places[c] + " [" + entry.section + "]: " +
                 entry.device + "\n";
 }
 
 class TextWriter : public ReportWriter {
  public:
-  std::string SingleMachine(const Machine& machine, const DeviceSource& devices,
+  std::string SingleMachine(const Configuration& machine,
+                            const DeviceSource& devices,
                             const FleetReport& packages) const override {
     const Report& report = machine.report;
     std::string text = "Pomvarin.ini: " + report.configurationPath + "\n";
@@ -156,37 +184,45 @@ class TextWriter : public ReportWriter {
     AppendEntries(text, report);
     AppendWarnings(text, report.warnings);
     text += "\nSummary: " + Summary(report) + "\n";
-    AppendPackages(text, {machine.name}, packages);
+    const std::string& name = machine.machines[0];
+    AppendPackages(text, {name.empty() ? "" : "machine " + name}, false,
+                   packages);
     return text;
   }
 
-  std::string Fleet(const std::vector<Machine>& machines,
+  std::string Fleet(const std::vector<Configuration>& configurations,
                     const std::vector<SkippedCapture>& skipped,
                     const std::vector<Warning>& warnings,
                     const FleetReport& packages) const override {
-    const Report& first = machines.front().report;
+    const Report& first = configurations.front().report;
     std::string text = "Pomvarin.ini: " + first.configurationPath + "\n";
-    text += "Machines:     " + std::to_string(machines.size()) + "\n";
-    std::vector<std::string> names;
-    std::size_t boxes = 0;
-    for (const Machine& machine : machines) {
-      text += "  " + machine.name + ": " +
-              std::to_string(machine.devices.size()) +
-              (machine.devices.size() == 1 ? " device\n" : " devices\n");
-      for (const Device& device : machine.devices)
+    text += "Machines:     " + Machines(MachineCount(configurations)) +
+            " in " + std::to_string(configurations.size()) +
+            (configurations.size() == 1 ? " configuration\n"
+                                        : " configurations\n");
+    std::vector<std::string> places;
+    for (std::size_t c = 0; c < configurations.size(); ++c) {
+      const Configuration& configuration = configurations[c];
+      places.push_back("configuration " + std::to_string(c + 1));
+      text += "  " + places.back() + ": " +
+              std::to_string(configuration.devices.size()) +
+              (configuration.devices.size() == 1 ? " device; " : " devices; ") +
+              Machines(configuration.machines.size()) + ": " +
+              MachineNames(configuration.machines) + "\n";
+      for (const Device& device : configuration.devices)
         if (!device.note.empty()) text += "    note: " + device.note + "\n";
-      names.push_back(machine.name);
-      boxes += machine.report.showsBox;
     }
     for (const SkippedCapture& file : skipped)
       text += "  skipped " + file.reason + "\n";
     text += "VendorCount:  " + std::to_string(first.vendorCount) + "\n";
-    AppendFleetEntries(text, machines);
+    AppendFleetEntries(text, configurations, places);
     AppendWarnings(text, warnings);
-    AppendPackages(text, names, packages);
-    text += "\nSummary: " + std::to_string(machines.size()) + " machines; " +
-            std::to_string(boxes) + " would show the warning box \"" +
-            kWarningText + "\".\n";
+    AppendPackages(text, places, true, packages);
+    text += "\nSummary: " + Machines(MachineCount(configurations)) + " in " +
+            std::to_string(configurations.size()) +
+            (configurations.size() == 1 ? " configuration; " : " configurations; ") +
+            std::to_string(MachinesWithBox(configurations)) +
+            " would show the warning box \"" + kWarningText + "\".\n";
     return text;
   }
 
