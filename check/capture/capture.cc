@@ -12,12 +12,14 @@ namespace pomvarin::check {
 bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
                        CaptureError* error) {
   using namespace capture;
-  std::string text, fault;
+  std::string decoded, fault;
+  std::string_view text;
   int faultLine = 0;
-  if (!DecodeFileText(bytes, Utf16Orders::kEither, &text, &faultLine, &fault))
+  if (!DecodeFileText(bytes, Utf16Orders::kEither, &decoded, &text, &faultLine,
+                      &fault))
     return Fail(faultLine, fault, error);
   const std::size_t nul = text.find('\0');
-  if (nul != std::string::npos)
+  if (nul != std::string_view::npos)
     return Fail(LineAt(text, nul),
                 "expected text, found a NUL byte: save the capture as UTF-8, "
                 "or as UTF-16 with a byte-order mark",
