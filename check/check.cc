@@ -43,6 +43,7 @@ void Check(const Devices& devices, const char* currentDirectory,
            const char* configurationPath, Report* report) {
   const ProfileSections sections =
       platform::ListProfileSections(configurationPath);
+  const SectionIndex index(sections);
   const std::set<std::int32_t> present = VendorSectionNumbers(sections);
 
   Text countText;
@@ -50,9 +51,9 @@ void Check(const Devices& devices, const char* currentDirectory,
                               countText, configurationPath);
   report->vendorCountText = countText;
   report->vendorCount = ReadVendorCount(configurationPath);
-  LintVendorCount(sections, present, report->vendorCountText,
+  LintVendorCount(index, present, report->vendorCountText,
                   report->vendorCount, &report->warnings);
-  LintSections(sections, report->vendorCount, &report->warnings);
+  LintSections(index, report->vendorCount, &report->warnings);
 
   // The launcher's pass, recorded; then, for the entries that matched
   // nothing, what their search would find, and the warnings of each entry.
@@ -68,10 +69,10 @@ void Check(const Devices& devices, const char* currentDirectory,
       SearchBothModes(values[i], root, entry);
     }
     if (entry.sectionPresent)
-      LintEntry(FindSection(sections, entry.section), entry, values[i],
+      LintEntry(index.Find(entry.section), entry, values[i],
                 devices, &report->warnings);
   }
-  SortWarningsByFileOrder(sections, &report->warnings);
+  SortWarningsByFileOrder(index, &report->warnings);
 }
 
 }  // namespace
