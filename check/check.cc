@@ -5,6 +5,7 @@
 #include <set>
 
 #include "check/ini_lint.h"
+#include "check/input_limits.h"
 #include "check/pass_recorder.h"
 #include "check/setup_lint.h"
 #include "check/ven_id_lint.h"
@@ -12,6 +13,7 @@
 #include "launcher/configuration.h"
 #include "launcher/launcher.h"
 #include "platform/capture/captured_devices.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/profile_sections.h"
 
@@ -75,6 +77,16 @@ void Check(const Devices& devices, const char* currentDirectory,
   SortWarningsByFileOrder(index, &report->warnings);
 }
 
+// The platform's readers take the file whole, and the check reads it
+// several times over: one past the limit is refused before any of them.
+bool LargerThanTheLimit(const char* configurationPath) {
+  std::string bytes;
+  return platform::ReadFileBytes(configurationPath,
+                                 platform::FileSource::kRegularFile,
+                                 kConfigurationLimit, &bytes)
+             .outcome == platform::FileRead::kTooLarge;
+}
+
 }  // namespace
 
 CheckOutcome CheckCurrentDirectory(const Devices& devices, DeviceOrigin origin,
@@ -85,6 +97,8 @@ CheckOutcome CheckCurrentDirectory(const Devices& devices, DeviceOrigin origin,
       !ConfigurationPath(currentDirectory, configurationPath))
     return CheckOutcome::kNoCurrentDirectory;
   report->configurationPath = configurationPath;
+  if (LargerThanTheLimit(configurationPath))
+    return CheckOutcome::kConfigurationTooLarge;
   if (!platform::CanReadProfile(configurationPath))
     return CheckOutcome::kUnreadableConfiguration;
   std::optional<platform::ScopedCapture> capture;

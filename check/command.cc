@@ -6,6 +6,7 @@
 #include "check/capture/capture.h"
 #include "check/fleet_analysis.h"
 #include "check/inf.h"
+#include "check/input_limits.h"
 #include "check/machines.h"
 #include "check/options.h"
 #include "check/report/outcome.h"
@@ -93,6 +94,12 @@ CommandResult RunCommand(const std::string& program,
                     "read no Pomvarin.ini there");
       case CheckOutcome::kUnreadableConfiguration:
         return Fail(program, "cannot read " + machine.report.configurationPath);
+      case CheckOutcome::kConfigurationTooLarge:
+        return Fail(program, machine.report.configurationPath +
+                                 ": larger than " +
+                                 LimitText(kConfigurationLimit) +
+                                 ", the most the check reads of a "
+                                 "Pomvarin.ini: a disc's is a few KB");
       case CheckOutcome::kChecked:
         break;
     }
