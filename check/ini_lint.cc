@@ -163,10 +163,21 @@ void SortWarningsByFileOrder(const SectionIndex& index,
                    [&](std::size_t a, std::size_t b) {
                      return positions[a] < positions[b];
                    });
-  std::vector<Warning> sorted;
-  sorted.reserve(warnings->size());
-  for (std::size_t i : order) sorted.push_back(std::move((*warnings)[i]));
-  warnings->swap(sorted);
+  // Each warning goes to its place along the cycles of the order, so that
+  // no second list of them is made: there can be one a section.
+  for (std::size_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    Warning held = std::move((*warnings)[start]);
+    std::size_t at = start;
+    while (order[at] != start) {
+      const std::size_t from = order[at];
+      (*warnings)[at] = std::move((*warnings)[from]);
+      order[at] = at;
+      at = from;
+    }
+    (*warnings)[at] = std::move(held);
+    order[at] = at;
+  }
 }
 
 }  // namespace pomvarin::check
