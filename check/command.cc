@@ -85,6 +85,7 @@ CommandResult RunCommand(const std::string& program,
     return Fail(program, "cannot enter the folder " + options.folder);
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
+  DistinctWarnings distinct;
   for (Machine& machine : machines) {
     switch (CheckCurrentDirectory(machine.devices, origin, &machine.report)) {
       case CheckOutcome::kNoCurrentDirectory:
@@ -103,12 +104,15 @@ CommandResult RunCommand(const std::string& program,
       case CheckOutcome::kChecked:
         break;
     }
+    // A fleet's report shows the warnings over all machines only.
+    if (fleet) distinct.Add(std::move(machine.report.warnings));
   }
   InfTarget target;
   const bool targeted = !options.target.empty() &&
                         ParseInfTarget(options.target, &target);
   const FleetReport packages = CheckFleet(machines, targeted ? &target : nullptr);
-  const std::vector<Warning> warnings = DistinctWarnings(machines);
+  const std::vector<Warning>& warnings =
+      fleet ? distinct.warnings() : machines[0].report.warnings;
   const int status = CheckStatus(allRead, warnings, packages);
   if (fleet)
     return CommandResult{
