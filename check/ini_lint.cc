@@ -53,8 +53,10 @@ std::int32_t VendorSectionNumber(const std::string& name) {
 SectionIndex::SectionIndex(const ProfileSections& sections)
     : sections_(sections) {
   firstByName_.reserve(sections.size());
+  firstOfName_.reserve(sections.size());
   for (std::size_t i = 0; i < sections.size(); ++i)
-    firstByName_.emplace(LowerAscii(sections[i].name), i);
+    firstOfName_.push_back(
+        firstByName_.emplace(LowerAscii(sections[i].name), i).first->second);
 }
 
 const platform::ProfileSection* SectionIndex::Find(
@@ -126,7 +128,7 @@ void LintSections(const SectionIndex& index, std::int32_t vendorCount,
   const ProfileSections& sections = index.sections();
   for (std::size_t i = 0; i < sections.size(); ++i) {
     const platform::ProfileSection& section = sections[i];
-    if (index.PositionOf(section.name) != i) {
+    if (!index.IsFirst(i)) {
       Warn(warnings, section.name, "",
            "appears again: only the first one is read");
       continue;

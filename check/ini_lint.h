@@ -33,11 +33,17 @@ class SectionIndex {
   // Where the first section of the name stands; sections().size() when
   // there is none.
   std::size_t PositionOf(const std::string& name) const;
+  // Whether sections()[position] is the first section of its name.
+  bool IsFirst(std::size_t position) const {
+    return firstOfName_[position] == position;
+  }
 
  private:
   const ProfileSections& sections_;
   // From the name in ASCII lower case.
   std::unordered_map<std::string, std::size_t> firstByName_;
+  // For each section, where the first section of its name stands.
+  std::vector<std::size_t> firstOfName_;
 };
 
 bool HasKey(const platform::ProfileSection* section, const std::string& key);
