@@ -279,24 +279,18 @@ TEST(CheckTest, NoReadablePomvarinIniIsNoCheck) {
 TEST(CheckTest, APomvarinIniPastTheLimitIsRefused) {
   const std::string ini =
       "[PomvarinInfo]\nVendorCount=1\n" + Vendor(1, "VEN_8086", "A");
-  struct Case {
-    std::size_t size;
-    CheckOutcome outcome;
-  };
-  for (const Case& c : {Case{kConfigurationLimit, CheckOutcome::kChecked},
-                        Case{kConfigurationLimit + 1,
-                             CheckOutcome::kConfigurationTooLarge}}) {
+  for (std::size_t size : {kConfigurationLimit, kConfigurationLimit + 1}) {
     TempDisc disc;
     // A comment line brings the file to its size; the reader passes it over.
     disc.Write("Pomvarin.ini",
-               ini + ";" + std::string(c.size - ini.size() - 2, 'x') + "\n");
+               ini + ";" + std::string(size - ini.size() - 2, 'x') + "\n");
+    const bool fits = size == kConfigurationLimit;
     Report report;
     EXPECT_EQ(CheckCurrentDirectory(kDevices, DeviceOrigin::kCapture, &report),
-              c.outcome)
-        << c.size;
+              fits ? CheckOutcome::kChecked
+                   : CheckOutcome::kConfigurationTooLarge);
     EXPECT_EQ(report.configurationPath, disc.directory() + "\\Pomvarin.ini");
-    EXPECT_EQ(report.entries.size(),
-              c.outcome == CheckOutcome::kChecked ? 1u : 0u);
+    EXPECT_EQ(report.entries.size(), fits ? 1u : 0u);
   }
 }
 
