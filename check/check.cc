@@ -5,6 +5,7 @@
 #include <set>
 
 #include "check/ini_lint.h"
+#include "check/input_limits.h"
 #include "check/pass_recorder.h"
 #include "check/setup_lint.h"
 #include "check/ven_id_lint.h"
@@ -12,6 +13,7 @@
 #include "launcher/configuration.h"
 #include "launcher/launcher.h"
 #include "platform/capture/captured_devices.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/profile_sections.h"
 
@@ -43,6 +45,7 @@ void Check(const Devices& devices, const char* currentDirectory,
            const char* configurationPath, Report* report) {
   const ProfileSections sections =
       platform::ListProfileSections(configurationPath);
+  const SectionIndex index(sections);
   const std::set<std::int32_t> present = VendorSectionNumbers(sections);
 
   Text countText;
@@ -50,9 +53,9 @@ void Check(const Devices& devices, const char* currentDirectory,
                               countText, configurationPath);
   report->vendorCountText = countText;
   report->vendorCount = ReadVendorCount(configurationPath);
-  LintVendorCount(sections, present, report->vendorCountText,
+  LintVendorCount(index, present, report->vendorCountText,
                   report->vendorCount, &report->warnings);
-  LintSections(sections, report->vendorCount, &report->warnings);
+  LintSections(index, report->vendorCount, &report->warnings);
 
   // The launcher's pass, recorded; then, for the entries that matched
   // nothing, what their search would find, and the warnings of each entry.
@@ -68,10 +71,20 @@ void Check(const Devices& devices, const char* currentDirectory,
       SearchBothModes(values[i], root, entry);
     }
     if (entry.sectionPresent)
-      LintEntry(FindSection(sections, entry.section), entry, values[i],
+      LintEntry(index.Find(entry.section), entry, values[i],
                 devices, &report->warnings);
   }
-  SortWarningsByFileOrder(sections, &report->warnings);
+  SortWarningsByFileOrder(index, &report->warnings);
+}
+
+// The platform's readers take the file whole, and the check reads it
+// several times over: one past the limit is refused before any of them.
+bool LargerThanTheLimit(const char* configurationPath) {
+  std::string bytes;
+  return platform::ReadFileBytes(configurationPath,
+                                 platform::FileSource::kRegularFile,
+                                 kConfigurationLimit, &bytes)
+             .outcome == platform::FileRead::kTooLarge;
 }
 
 }  // namespace
@@ -84,6 +97,8 @@ CheckOutcome CheckCurrentDirectory(const Devices& devices, DeviceOrigin origin,
       !ConfigurationPath(currentDirectory, configurationPath))
     return CheckOutcome::kNoCurrentDirectory;
   report->configurationPath = configurationPath;
+  if (LargerThanTheLimit(configurationPath))
+    return CheckOutcome::kConfigurationTooLarge;
   if (!platform::CanReadProfile(configurationPath))
     return CheckOutcome::kUnreadableConfiguration;
   std::optional<platform::ScopedCapture> capture;

@@ -13,6 +13,7 @@ enum class CheckOutcome {
   kChecked,
   kNoCurrentDirectory,  // unreadable, or too long for the launcher
   kUnreadableConfiguration,
+  kConfigurationTooLarge,  // past kConfigurationLimit: not read further
 };
 
 // Where the devices of a check come from.

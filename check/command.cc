@@ -6,6 +6,7 @@
 #include "check/capture/capture.h"
 #include "check/fleet_analysis.h"
 #include "check/inf.h"
+#include "check/input_limits.h"
 #include "check/machines.h"
 #include "check/options.h"
 #include "check/report/outcome.h"
@@ -84,6 +85,7 @@ CommandResult RunCommand(const std::string& program,
     return Fail(program, "cannot enter the folder " + options.folder);
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
+  DistinctWarnings distinct;
   for (Machine& machine : machines) {
     switch (CheckCurrentDirectory(machine.devices, origin, &machine.report)) {
       case CheckOutcome::kNoCurrentDirectory:
@@ -93,15 +95,24 @@ CommandResult RunCommand(const std::string& program,
                     "read no Pomvarin.ini there");
       case CheckOutcome::kUnreadableConfiguration:
         return Fail(program, "cannot read " + machine.report.configurationPath);
+      case CheckOutcome::kConfigurationTooLarge:
+        return Fail(program, machine.report.configurationPath +
+                                 ": larger than " +
+                                 LimitText(kConfigurationLimit) +
+                                 ", the most the check reads of a "
+                                 "Pomvarin.ini: a disc's is a few KB");
       case CheckOutcome::kChecked:
         break;
     }
+    // A fleet's report shows the warnings over all machines only.
+    if (fleet) distinct.Add(std::move(machine.report.warnings));
   }
   InfTarget target;
   const bool targeted = !options.target.empty() &&
                         ParseInfTarget(options.target, &target);
   const FleetReport packages = CheckFleet(machines, targeted ? &target : nullptr);
-  const std::vector<Warning> warnings = DistinctWarnings(machines);
+  const std::vector<Warning>& warnings =
+      fleet ? distinct.warnings() : machines[0].report.warnings;
   const int status = CheckStatus(allRead, warnings, packages);
   if (fleet)
     return CommandResult{

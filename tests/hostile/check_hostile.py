@@ -6,8 +6,10 @@ program as a child and holds it to its exit status, to what it says, to
 valid JSON where JSON is asked for, and to a bound on its peak memory (the
 child's maximum resident size, from wait4), printed for each row. wait4
 counts this script's own peak in the child's (the child is started by
-vfork), so the inputs are written piece by piece, never held whole. A CTest
-timeout guards against a hang; nothing is timed.
+vfork), so the inputs are written piece by piece, never held whole. Nothing
+is timed: a child still running after CHILD_TIMEOUT seconds is stopped and
+fails its row, so that a hang or a walk gone quadratic fails in seconds, not
+at the CTest timeout.
 
 Usage: check_hostile.py PATH_TO_POMVARIN_CHECK [--sanitized] [ROW-NAME-PART]
 --sanitized: the program is built with the sanitizers, whose shadow memory
@@ -21,11 +23,16 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 MIB = 1 << 20
 # The check's own peak memory on any row: inputs past the limits are
 # refused, never held.
 MEMORY_LIMIT_KIB = 64 * 1024
+# Every row's child answers in under a second; one that runs for 15 s has
+# gone wrong (a walk of 100,000 sections or keys that compares each with
+# all earlier ones takes from half a minute to many).
+CHILD_TIMEOUT = 15
 
 LIST_HEADER = "# PCI devices, one per line: hardware IDs, most specific first\n"
 DEVICE = "PCI\\VEN_8086&DEV_100E&SUBSYS_001E8086&REV_02"
@@ -141,6 +148,21 @@ class Row:
         self.stdin = stdin        # Work -> a file for standard input
 
 
+def wait_at_most(child, seconds):
+    """The child's wait status and resource usage, from wait4; a child
+    still running after seconds is killed first (timed_out is then set)."""
+    deadline = time.monotonic() + seconds
+    while True:
+        pid, wait_status, usage = os.wait4(child.pid, os.WNOHANG)
+        if pid:
+            return wait_status, usage, False
+        if time.monotonic() > deadline:
+            child.kill()
+            _, wait_status, usage = os.wait4(child.pid, 0)
+            return wait_status, usage, True
+        time.sleep(0.02)
+
+
 def run(check, row, work, memory_bound):
     arguments = row.make(work)
     stdin = open(row.stdin(work), "rb") if row.stdin else subprocess.DEVNULL
@@ -148,7 +170,7 @@ def run(check, row, work, memory_bound):
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
         child = subprocess.Popen([check] + arguments, cwd=work.root,
                                  stdin=stdin, stdout=out, stderr=err)
-        _, wait_status, usage = os.wait4(child.pid, 0)
+        wait_status, usage, timed_out = wait_at_most(child, CHILD_TIMEOUT)
     child.returncode = os.waitstatus_to_exitcode(wait_status)
     if row.stdin:
         stdin.close()
@@ -157,7 +179,9 @@ def run(check, row, work, memory_bound):
     with open(err_path, "rb") as f:
         stderr = f.read()
     problems = []
-    if child.returncode != row.status:
+    if timed_out:
+        problems.append("no answer within %d s: stopped" % CHILD_TIMEOUT)
+    elif child.returncode != row.status:
         problems.append("exit status %d, not %d" % (child.returncode,
                                                      row.status))
     text = (stdout + stderr).decode("utf-8", "replace")
@@ -176,6 +200,25 @@ def run(check, row, work, memory_bound):
     if problems:
         problems.append("stderr: %r" % stderr[:600])
     return problems, usage.ru_maxrss
+
+
+def over_one_device(w):
+    """Arguments that check the disc over a capture of the one device."""
+    return [w.disc, "--devices", w.write("pc.txt", LIST_HEADER + DEVICE + "\n")]
+
+
+def check_disc(w, ini):
+    """The same, with ini as the disc's Pomvarin.ini."""
+    w.write("disc/Pomvarin.ini", ini)
+    return over_one_device(w)
+
+
+def check_disc_of_1_gib(w):
+    """The same, with a Pomvarin.ini of 1 GiB: the usual one, then comment
+    lines."""
+    w.write_repeated("disc/Pomvarin.ini", INI.encode(), b"; a comment line\n",
+                     1024 * MIB)
+    return over_one_device(w)
 
 
 # ---- The rows ---------------------------------------------------------------
@@ -236,6 +279,26 @@ ROWS = [
                                            many(pnputil_record)),
             "\n", utf16_crlf)],
         0, says=["Devices:      %d from " % MANY_DEVICES]),
+
+    # Pomvarin.ini files: one past the limit is refused unread, and up to
+    # it, sections and keys by the 100,000 are each looked at once.
+    Row("a Pomvarin.ini of 1 GiB", check_disc_of_1_gib, 2,
+        says=["Pomvarin.ini: larger than 1 MiB"]),
+    Row("a Pomvarin.ini of 100,000 sections",
+        lambda w: check_disc(w, INI + "".join(
+            "[S%x]\n" % i for i in range(100000))),
+        1, says=["Warnings: 100000\n",
+                 "[S1869f]: is never read (misspelt?)\n"]),
+    Row("a Pomvarin.ini of 100,000 different keys in one section",
+        lambda w: check_disc(w, INI + "".join(
+            "k%05x=\n" % i for i in range(100000))),
+        1, says=["Warnings: 100000\n",
+                 "[VendorInfo1] k1869f: is never read (misspelt?)\n"]),
+    Row("a Pomvarin.ini of one key 100,000 times in one section",
+        lambda w: check_disc(w, INI + "venname=\nVENNAME=\n" * 50000),
+        1, says=["Warnings: 100000\n",
+                 "[VendorInfo1] VENNAME: appears again: only the first one "
+                 "counts\n"]),
 ]
 
 
