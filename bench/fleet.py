@@ -8,16 +8,10 @@ UTF-16), so the check reads 20,000 IDs and weighs 4,000 devices.
 """
 import os
 import random
-import shutil
-import subprocess
-import sys
-import time
 
-root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
-program = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build/linux/pomvarin-check")
-runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
-work = os.path.join(root, "build/bench/fleet")
-shutil.rmtree(work, ignore_errors=True)
+from check_runs import run_times, setup
+
+program, runs, work = setup("fleet", 5)
 disc = os.path.join(work, "disc")
 machines = os.path.join(work, "machines")
 os.makedirs(machines)
@@ -59,14 +53,6 @@ for m in range(100):
         devices.append("%s&SUBSYS_0000%04X&REV_01 %s&CC_020000 %s&CC_0200" % (ids, vendor, ids, ids))
     open(os.path.join(machines, "pc%03d.txt" % m), "w").write("\n".join(devices) + "\n")
 
-times = []
-for _ in range(runs):
-    start = time.monotonic()
-    result = subprocess.run([program, disc, "--devices", machines],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    times.append(time.monotonic() - start)
-    if result.returncode not in (0, 1):
-        sys.exit("pomvarin-check failed: %s" % result.stderr.decode())
-times.sort()
+times = run_times(program, [disc, "--devices", machines], runs)
 print("100 machines x 2000 .inf files: median %.2f s of %d runs (min %.2f s, max %.2f s)"
       % (times[len(times) // 2], runs, times[0], times[-1]))

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "check/ini_lint.h"
+#include "check/input_limits.h"
 #include "check/pass_recorder.h"
 #include "check/setup_lint.h"
 #include "check/ven_id_lint.h"
@@ -12,6 +13,7 @@
 #include "launcher/configuration.h"
 #include "launcher/launcher.h"
 #include "platform/capture/captured_devices.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/profile_sections.h"
 
@@ -39,6 +41,16 @@ void LintEntry(const platform::ProfileSection* section,
                    warnings);
 }
 
+// The platform's readers take the file whole, and the check reads it
+// several times over: one past the limit is refused before any of them.
+bool LargerThanTheLimit(const char* configurationPath) {
+  std::string bytes;
+  return platform::ReadFileBytes(configurationPath,
+                                 platform::FileSource::kRegularFile,
+                                 kConfigurationLimit, &bytes)
+             .outcome == platform::FileRead::kTooLarge;
+}
+
 }  // namespace
 
 DiscCheck::DiscCheck() : searches_(new SetupSearches) {}
@@ -49,19 +61,22 @@ CheckOutcome DiscCheck::Open() {
   if (!platform::ReadCurrentDirectory(currentDirectory_) ||
       !ConfigurationPath(currentDirectory_, configurationPath_))
     return CheckOutcome::kNoCurrentDirectory;
+  disc_.configurationPath = configurationPath_;
+  if (LargerThanTheLimit(configurationPath_))
+    return CheckOutcome::kConfigurationTooLarge;
   if (!platform::CanReadProfile(configurationPath_))
     return CheckOutcome::kUnreadableConfiguration;
-  disc_.configurationPath = configurationPath_;
   sections_ = platform::ListProfileSections(configurationPath_);
+  index_ = std::make_unique<SectionIndex>(sections_);
   present_ = VendorSectionNumbers(sections_);
   Text countText;
   platform::ReadProfileString(kCountSection, kCountKey, kProfileFallback,
                               countText, configurationPath_);
   disc_.vendorCountText = countText;
   disc_.vendorCount = ReadVendorCount(configurationPath_);
-  LintVendorCount(sections_, present_, disc_.vendorCountText,
+  LintVendorCount(*index_, present_, disc_.vendorCountText,
                   disc_.vendorCount, &disc_.warnings);
-  LintSections(sections_, disc_.vendorCount, &disc_.warnings);
+  LintSections(*index_, disc_.vendorCount, &disc_.warnings);
   return CheckOutcome::kChecked;
 }
 
@@ -84,10 +99,10 @@ void DiscCheck::Check(const Devices& devices, DeviceOrigin origin,
       SearchBothModes(values[i], root, *searches_, entry);
     }
     if (entry.sectionPresent)
-      LintEntry(FindSection(sections_, entry.section), entry, values[i],
-                devices, &report->warnings);
+      LintEntry(index_->Find(entry.section), entry, values[i], devices,
+                &report->warnings);
   }
-  SortWarningsByFileOrder(sections_, &report->warnings);
+  SortWarningsByFileOrder(*index_, &report->warnings);
 }
 
 CheckOutcome CheckCurrentDirectory(const Devices& devices, DeviceOrigin origin,

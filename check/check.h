@@ -20,6 +20,7 @@ enum class CheckOutcome {
   kChecked,
   kNoCurrentDirectory,  // unreadable, or too long for the launcher
   kUnreadableConfiguration,
+  kConfigurationTooLarge,  // past kConfigurationLimit: not read further
 };
 
 // Where the devices of a check come from.
@@ -28,6 +29,7 @@ enum class DeviceOrigin {
   kCapture,  // devices themselves, through the platform's device operations
 };
 
+class SectionIndex;
 class SetupSearches;
 
 // The disc in the current directory, read once for every set of devices it
@@ -53,6 +55,7 @@ class DiscCheck {
   Text currentDirectory_ = "";
   Text configurationPath_ = "";
   std::vector<platform::ProfileSection> sections_;
+  std::unique_ptr<SectionIndex> index_;  // of sections_
   std::set<std::int32_t> present_;
   Report disc_;  // the count and the warnings of the file alone
   std::unique_ptr<SetupSearches> searches_;

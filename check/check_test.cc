@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "check/input_limits.h"
 #include "tests/temp_disc.h"
 
 namespace pomvarin::check {
@@ -271,6 +272,26 @@ TEST(CheckTest, NoReadablePomvarinIniIsNoCheck) {
   EXPECT_EQ(CheckCurrentDirectory(kDevices, DeviceOrigin::kCapture, &report),
             CheckOutcome::kUnreadableConfiguration);
   EXPECT_EQ(report.configurationPath, disc.directory() + "\\Pomvarin.ini");
+}
+
+// At the limit the file is checked; one byte more and it is refused
+// before any reader takes it whole.
+TEST(CheckTest, APomvarinIniPastTheLimitIsRefused) {
+  const std::string ini =
+      "[PomvarinInfo]\nVendorCount=1\n" + Vendor(1, "VEN_8086", "A");
+  for (std::size_t size : {kConfigurationLimit, kConfigurationLimit + 1}) {
+    TempDisc disc;
+    // A comment line brings the file to its size; the reader passes it over.
+    disc.Write("Pomvarin.ini",
+               ini + ";" + std::string(size - ini.size() - 2, 'x') + "\n");
+    const bool fits = size == kConfigurationLimit;
+    Report report;
+    EXPECT_EQ(CheckCurrentDirectory(kDevices, DeviceOrigin::kCapture, &report),
+              fits ? CheckOutcome::kChecked
+                   : CheckOutcome::kConfigurationTooLarge);
+    EXPECT_EQ(report.configurationPath, disc.directory() + "\\Pomvarin.ini");
+    EXPECT_EQ(report.entries.size(), fits ? 1u : 0u);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "check/capture/capture.h"
 #include "check/fleet_analysis.h"
 #include "check/inf.h"
+#include "check/input_limits.h"
 #include "check/machines.h"
 #include "check/options.h"
 #include "check/report/outcome.h"
@@ -91,19 +92,29 @@ CommandResult RunCommand(const std::string& program,
                   "read no Pomvarin.ini there");
     case CheckOutcome::kUnreadableConfiguration:
       return Fail(program, std::string("cannot read ") + disc.configurationPath());
+    case CheckOutcome::kConfigurationTooLarge:
+      return Fail(program, disc.configurationPath() + std::string(": larger than ") +
+                               LimitText(kConfigurationLimit) +
+                               ", the most the check reads of a Pomvarin.ini: "
+                               "a disc's is a few KB");
     case CheckOutcome::kChecked:
       break;
   }
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
-  for (Configuration& configuration : configurations)
+  DistinctWarnings distinct;
+  for (Configuration& configuration : configurations) {
     disc.Check(configuration.devices, origin, &configuration.report);
+    // A fleet's report shows the warnings over all machines only.
+    if (fleet) distinct.Add(std::move(configuration.report.warnings));
+  }
   InfTarget target;
   const bool targeted = !options.target.empty() &&
                         ParseInfTarget(options.target, &target);
   const FleetReport packages =
       CheckFleet(configurations, targeted ? &target : nullptr);
-  const std::vector<Warning> warnings = DistinctWarnings(configurations);
+  const std::vector<Warning>& warnings =
+      fleet ? distinct.warnings() : configurations[0].report.warnings;
   const int status = CheckStatus(allRead, warnings, packages);
   if (fleet)
     return CommandResult{

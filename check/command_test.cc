@@ -7,6 +7,7 @@
 
 #include "check/capture/capture.h"
 #include "check/capture/capture_formats.h"
+#include "check/input_limits.h"
 #include "platform/help_switch.h"
 #include "pomvarin_version.h"
 #include "tests/temp_disc.h"
@@ -182,6 +183,15 @@ TEST(CommandTest, StatusTellsWarningsFromACleanDiscAndFromNoCheck) {
 
   EXPECT_EQ(RunCheck({(disc.path() / "none").string(), "--devices", capture}).status,
             kCannotCheck);
+
+  disc.Write("large/Pomvarin.ini", std::string(kConfigurationLimit + 1, ';'));
+  const CommandResult large = RunCheck({(disc.path() / "large").string(),
+                                        "--devices", capture});
+  EXPECT_EQ(large.status, kCannotCheck);
+  EXPECT_EQ(large.out, "");
+  EXPECT_NE(large.err.find("Pomvarin.ini: larger than 1 MiB, the most the "
+                           "check reads"),
+            std::string::npos) << large.err;
   EXPECT_EQ(RunCheck({"--devices", (disc.path() / "none.txt").string()}).status,
             kCannotCheck);
 }

@@ -30,7 +30,7 @@ int LinesIn(const std::string& text) {
   return line;
 }
 
-bool DecodeUtf16(const std::string& bytes, bool bigEndian, std::string* text,
+bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string* text,
                  int* faultLine, std::string* fault) {
   auto unit = [&](std::size_t at) {
     const auto first = static_cast<unsigned char>(bytes[at]);
@@ -44,6 +44,8 @@ bool DecodeUtf16(const std::string& bytes, bool bigEndian, std::string* text,
     return false;
   };
   if (bytes.size() % 2 != 0) return fail("an odd number of bytes");
+  // At least one byte of UTF-8 for each two of UTF-16.
+  text->reserve(bytes.size() / 2);
   for (std::size_t at = 2; at < bytes.size(); at += 2) {
     std::uint32_t c = unit(at);
     if (c >= 0xD800 && c < 0xDC00 && at + 3 < bytes.size() &&
@@ -60,14 +62,19 @@ bool DecodeUtf16(const std::string& bytes, bool bigEndian, std::string* text,
 
 }  // namespace
 
-bool DecodeFileText(const std::string& bytes, Utf16Orders orders,
-                    std::string* text, int* faultLine, std::string* fault) {
-  text->clear();
-  if (bytes.compare(0, 2, "\xFF\xFE") == 0)
-    return DecodeUtf16(bytes, false, text, faultLine, fault);
-  if (orders == Utf16Orders::kEither && bytes.compare(0, 2, "\xFE\xFF") == 0)
-    return DecodeUtf16(bytes, true, text, faultLine, fault);
-  *text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+bool DecodeFileText(std::string_view bytes, Utf16Orders orders,
+                    std::string* decoded, std::string_view* text,
+                    int* faultLine, std::string* fault) {
+  decoded->clear();
+  const bool littleEndian = bytes.substr(0, 2) == "\xFF\xFE";
+  if (littleEndian || (orders == Utf16Orders::kEither &&
+                       bytes.substr(0, 2) == "\xFE\xFF")) {
+    if (!DecodeUtf16(bytes, !littleEndian, decoded, faultLine, fault))
+      return false;
+    *text = *decoded;
+    return true;
+  }
+  *text = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? bytes.substr(3) : bytes;
   return true;
 }
 

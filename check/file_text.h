@@ -3,16 +3,19 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace pomvarin::check {
 
 enum class Utf16Orders { kLittleEndian, kEither };
 
-// The bytes as UTF-8 text: a UTF-8 byte-order mark is dropped, UTF-16 with
-// one (big-endian only where orders allows it) becomes UTF-8, anything else
-// stays as it is. False for UTF-16 that is none, with the line it breaks
+// The bytes as UTF-8 text, in *text: past a UTF-8 byte-order mark, a view
+// of the bytes themselves, which stay as they are; UTF-16 with a mark
+// (big-endian only where orders allows it) is decoded into *decoded, and
+// *text views that. False for UTF-16 that is none, with the line it breaks
 // on and what was found there.
-bool DecodeFileText(const std::string& bytes, Utf16Orders orders,
-                    std::string* text, int* faultLine, std::string* fault);
+bool DecodeFileText(std::string_view bytes, Utf16Orders orders,
+                    std::string* decoded, std::string_view* text,
+                    int* faultLine, std::string* fault);
 
 }  // namespace pomvarin::check

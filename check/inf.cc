@@ -2,6 +2,7 @@
 
 #include <map>
 #include <set>
+#include <string_view>
 
 #include "check/file_text.h"
 #include "check/inf_target.h"
@@ -65,15 +66,15 @@ class Reader {
   Reader(InfPackage* package) : package_(package) {}
 
   // Reads the lines into sections; false at a line Windows refuses.
-  bool Read(const std::string& text) {
+  bool Read(std::string_view text) {
     std::string logical;
     int first = 0;
     int number = 0;
     std::size_t at = 0;
     while (at <= text.size()) {
       std::size_t end = text.find('\n', at);
-      if (end == std::string::npos) end = text.size();
-      std::string physical = text.substr(at, end - at);
+      if (end == std::string_view::npos) end = text.size();
+      const std::string physical(text.substr(at, end - at));
       at = end + 1;
       ++number;
       if (logical.empty()) first = number;
@@ -194,16 +195,17 @@ bool IsPciId(const std::string& id) {
 InfPackage ReadInf(const std::string& bytes, const InfTarget* target) {
   InfPackage package;
   // Windows reads UTF-16 .inf files in little-endian order only.
-  std::string text, fault;
+  std::string decoded, fault;
+  std::string_view text;
   int faultLine = 0;
-  if (!DecodeFileText(bytes, Utf16Orders::kLittleEndian, &text, &faultLine,
-                      &fault)) {
+  if (!DecodeFileText(bytes, Utf16Orders::kLittleEndian, &decoded, &text,
+                      &faultLine, &fault)) {
     package.problems.push_back(InfProblem{faultLine, fault});
     package.parsed = false;
     return package;
   }
   const std::size_t nul = text.find('\0');
-  if (nul != std::string::npos) {
+  if (nul != std::string_view::npos) {
     int line = 1;
     for (std::size_t i = 0; i < nul; ++i) line += text[i] == '\n';
     package.problems.push_back(InfProblem{

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <iterator>
+#include <unordered_set>
 
 #include "common/ascii.h"
 #include "launcher/configuration.h"
@@ -19,21 +20,16 @@ void Warn(std::vector<Warning>* warnings, const std::string& section,
 void LintKeys(const platform::ProfileSection& section,
               const char* const* known, std::size_t knownCount,
               std::vector<Warning>* warnings) {
-  std::vector<std::string> seen;
+  std::unordered_set<std::string> seen;  // in ASCII lower case
   for (const std::string& key : section.keys) {
     bool isKnown = false;
     for (std::size_t i = 0; i < knownCount; ++i) {
       if (SameName(key, known[i])) isKnown = true;
     }
     if (!isKnown) Warn(warnings, section.name, key, "is never read (misspelt?)");
-    bool repeated = false;
-    for (const std::string& earlier : seen) {
-      if (SameName(key, earlier)) repeated = true;
-    }
-    if (repeated)
+    if (!seen.insert(LowerAscii(key)).second)
       Warn(warnings, section.name, key,
            "appears again: only the first one counts");
-    seen.push_back(key);
   }
 }
 
@@ -54,12 +50,24 @@ std::int32_t VendorSectionNumber(const std::string& name) {
   return n <= INT32_MAX ? static_cast<std::int32_t>(n) : 0;
 }
 
-const platform::ProfileSection* FindSection(const ProfileSections& sections,
-                                            const std::string& name) {
-  for (const platform::ProfileSection& section : sections) {
-    if (SameName(section.name, name)) return &section;
-  }
-  return nullptr;
+SectionIndex::SectionIndex(const ProfileSections& sections)
+    : sections_(sections) {
+  firstByName_.reserve(sections.size());
+  firstOfName_.reserve(sections.size());
+  for (std::size_t i = 0; i < sections.size(); ++i)
+    firstOfName_.push_back(
+        firstByName_.emplace(LowerAscii(sections[i].name), i).first->second);
+}
+
+const platform::ProfileSection* SectionIndex::Find(
+    const std::string& name) const {
+  const std::size_t position = PositionOf(name);
+  return position < sections_.size() ? &sections_[position] : nullptr;
+}
+
+std::size_t SectionIndex::PositionOf(const std::string& name) const {
+  const auto found = firstByName_.find(LowerAscii(name));
+  return found == firstByName_.end() ? sections_.size() : found->second;
 }
 
 bool HasKey(const platform::ProfileSection* section, const std::string& key) {
@@ -79,11 +87,11 @@ std::set<std::int32_t> VendorSectionNumbers(const ProfileSections& sections) {
   return present;
 }
 
-void LintVendorCount(const ProfileSections& sections,
+void LintVendorCount(const SectionIndex& index,
                      const std::set<std::int32_t>& present,
                      const std::string& countText, std::int32_t count,
                      std::vector<Warning>* warnings) {
-  if (!HasKey(FindSection(sections, kCountSection), kCountKey)) {
+  if (!HasKey(index.Find(kCountSection), kCountKey)) {
     Warn(warnings, kCountSection, kCountKey,
          "is missing: no vendor entry is handled and the warning box "
          "always shows");
@@ -114,11 +122,13 @@ void LintVendorCount(const ProfileSections& sections,
   }
 }
 
-void LintSections(const ProfileSections& sections, std::int32_t vendorCount,
+void LintSections(const SectionIndex& index, std::int32_t vendorCount,
                   std::vector<Warning>* warnings) {
   const char* const countKeys[] = {kCountKey};
-  for (const platform::ProfileSection& section : sections) {
-    if (FindSection(sections, section.name) != &section) {
+  const ProfileSections& sections = index.sections();
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const platform::ProfileSection& section = sections[i];
+    if (!index.IsFirst(i)) {
       Warn(warnings, section.name, "",
            "appears again: only the first one is read");
       continue;
@@ -139,19 +149,37 @@ void LintSections(const ProfileSections& sections, std::int32_t vendorCount,
   }
 }
 
-void SortWarningsByFileOrder(const ProfileSections& sections,
+void SortWarningsByFileOrder(const SectionIndex& index,
                              std::vector<Warning>* warnings) {
-  const auto position = [&](const Warning& warning) -> std::ptrdiff_t {
-    if (SameName(warning.section, kCountSection)) return -1;
-    const platform::ProfileSection* section =
-        FindSection(sections, warning.section);
-    return section ? section - sections.data()
-                   : static_cast<std::ptrdiff_t>(sections.size());
-  };
-  std::stable_sort(warnings->begin(), warnings->end(),
-                   [&](const Warning& a, const Warning& b) {
-                     return position(a) < position(b);
+  // Each warning's place is looked up once, not at every comparison.
+  std::vector<std::ptrdiff_t> positions;
+  positions.reserve(warnings->size());
+  for (const Warning& warning : *warnings)
+    positions.push_back(
+        SameName(warning.section, kCountSection)
+            ? -1
+            : static_cast<std::ptrdiff_t>(index.PositionOf(warning.section)));
+  std::vector<std::size_t> order(warnings->size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) {
+                     return positions[a] < positions[b];
                    });
+  // Each warning goes to its place along the cycles of the order, so that
+  // no second list of them is made: there can be one a section.
+  for (std::size_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    Warning held = std::move((*warnings)[start]);
+    std::size_t at = start;
+    while (order[at] != start) {
+      const std::size_t from = order[at];
+      (*warnings)[at] = std::move((*warnings)[from]);
+      order[at] = at;
+      at = from;
+    }
+    (*warnings)[at] = std::move(held);
+    order[at] = at;
+  }
 }
 
 }  // namespace pomvarin::check

@@ -2,7 +2,8 @@
 // -vmm -nn and pnputil /enum-devices output, from another machine and so
 // outside bytes.
 //
-// Input: the capture file.
+// Input: the capture file. Its 16 MiB limit is not driven here: the file's
+// reader applies it before these bytes are read as a capture.
 
 #include <cstddef>
 #include <cstdint>

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/indexed_record.h"
+
 namespace pomvarin {
 
 namespace {
@@ -246,8 +248,7 @@ bool EnumerateDevice(DeviceList list, std::uint32_t index,
   fake::Require(IsLive(world.liveDeviceLists, list),
                 "devices are enumerated on an open list");
   if (index >= state.devices.size()) return false;
-  std::memset(device->bytes, 0, sizeof device->bytes);
-  std::memcpy(device->bytes, &index, sizeof index);
+  StoreRecordIndex(index, device);
   return true;
 }
 
@@ -266,8 +267,7 @@ PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
     fake::Require(held != world.liveBuffers.end() && held->size >= size,
                   "a property buffer is an allocated one of at least its size");
   }
-  std::uint32_t index;
-  std::memcpy(&index, device.bytes, sizeof index);
+  const std::uint32_t index = RecordIndex(device);
   fake::Require(index < state.devices.size(),
                 "a device record comes from EnumerateDevice");
   const fake::Device& fakeDevice = state.devices[index];

@@ -1,5 +1,9 @@
 #include "check/capture/capture.h"
 
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
 #include "check/capture/capture_formats.h"
 #include "check/file_text.h"
 
@@ -8,35 +12,37 @@ namespace pomvarin::check {
 bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
                        CaptureError* error) {
   using namespace capture;
-  std::string text, fault;
+  std::string decoded, fault;
+  std::string_view text;
   int faultLine = 0;
-  if (!DecodeFileText(bytes, Utf16Orders::kEither, &text, &faultLine, &fault))
+  if (!DecodeFileText(bytes, Utf16Orders::kEither, &decoded, &text, &faultLine,
+                      &fault))
     return Fail(faultLine, fault, error);
   const std::size_t nul = text.find('\0');
-  if (nul != std::string::npos)
+  if (nul != std::string_view::npos)
     return Fail(LineAt(text, nul),
                 "expected text, found a NUL byte: save the capture as UTF-8, "
                 "or as UTF-16 with a byte-order mark",
                 error);
-  const Lines lines = SplitLines(text);
-  std::size_t first = 0;
-  while (first < lines.size() && Trim(lines[first]).empty()) ++first;
+  LineCursor first(text);
+  bool anyText = false;
+  while (!anyText && first.Next()) anyText = !Trim(first.line()).empty();
   const std::string expected = "expected " + CaptureFormatNames() + " output";
-  if (first == lines.size())
-    return Fail(static_cast<int>(lines.empty() ? 1 : lines.size()),
+  if (!anyText)
+    return Fail(std::max(first.number(), 1),
                 expected + ", found " +
                     (bytes.empty() ? "an empty file" : "no text"),
                 error);
   for (const CaptureFormat& format : CaptureFormats()) {
-    if (!format.looksLike(lines, first)) continue;
+    if (!format.looksLike(first)) continue;
     Devices read;
-    if (!format.read(lines, &read, error)) return false;
-    *devices = read;
+    if (!format.read(text, &read, error)) return false;
+    *devices = std::move(read);
     return true;
   }
-  return Fail(static_cast<int>(first) + 1,
+  return Fail(first.number(),
               expected + ": " + kCaptureFormatStarts + ", found " +
-                  QuotedExcerpt(Trim(lines[first])),
+                  QuotedExcerpt(Trim(first.line())),
               error);
 }
 

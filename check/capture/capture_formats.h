@@ -2,8 +2,8 @@
 // its reader's file and a row here.
 #pragma once
 
-#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/capture/capture_text.h"
@@ -14,10 +14,11 @@ namespace pomvarin::check::capture {
 struct CaptureFormat {
   // As users know it: the command that writes it.
   const char* name;
-  // Whether the text looks like this format at its first non-blank line.
-  bool (*looksLike)(const Lines& lines, std::size_t first);
+  // Whether the text looks like this format at its first non-blank line,
+  // where first stands.
+  bool (*looksLike)(const LineCursor& first);
   // The devices of a capture of this format, in its order.
-  bool (*read)(const Lines& lines, Devices* devices, CaptureError* error);
+  bool (*read)(std::string_view text, Devices* devices, CaptureError* error);
 };
 
 // In the order messages and --help name them. A capture is read by the
@@ -31,11 +32,11 @@ std::string CaptureFormatNames();
 extern const char kCaptureFormatStarts[];
 
 // Each format's own file.
-bool LooksLikeLspci(const Lines& lines, std::size_t first);
-bool ReadLspci(const Lines& lines, Devices* devices, CaptureError* error);
-bool LooksLikeList(const Lines& lines, std::size_t first);
-bool ReadList(const Lines& lines, Devices* devices, CaptureError* error);
-bool LooksLikePnputil(const Lines& lines, std::size_t first);
-bool ReadPnputil(const Lines& lines, Devices* devices, CaptureError* error);
+bool LooksLikeLspci(const LineCursor& first);
+bool ReadLspci(std::string_view text, Devices* devices, CaptureError* error);
+bool LooksLikeList(const LineCursor& first);
+bool ReadList(std::string_view text, Devices* devices, CaptureError* error);
+bool LooksLikePnputil(const LineCursor& first);
+bool ReadPnputil(std::string_view text, Devices* devices, CaptureError* error);
 
 }  // namespace pomvarin::check::capture

@@ -1,5 +1,6 @@
 #include "check/capture/capture_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/ascii.h"
@@ -11,31 +12,28 @@ bool Fail(int line, const std::string& message, CaptureError* error) {
   return false;
 }
 
-std::string QuotedExcerpt(const std::string& text) {
+std::string QuotedExcerpt(std::string_view text) {
   const std::size_t shown = 60;
-  return pomvarin::Quoted(text.size() > shown ? text.substr(0, shown) + "..."
-                                              : text);
+  return pomvarin::Quoted(text.size() > shown
+                              ? std::string(text.substr(0, shown)) + "..."
+                              : std::string(text));
 }
 
-int LineAt(const std::string& text, std::size_t offset) {
+int LineAt(std::string_view text, std::size_t offset) {
   int line = 1;
   for (std::size_t i = 0; i < offset && i < text.size(); ++i)
     line += text[i] == '\n';
   return line;
 }
 
-Lines SplitLines(const std::string& text) {
-  Lines lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    at = end + 1;
-  }
-  return lines;
+bool LineCursor::Next() {
+  if (rest_.empty()) return false;
+  const std::size_t end = std::min(rest_.find('\n'), rest_.size());
+  line_ = rest_.substr(0, end);
+  if (!line_.empty() && line_.back() == '\r') line_.remove_suffix(1);
+  rest_.remove_prefix(std::min(end + 1, rest_.size()));
+  ++number_;
+  return true;
 }
 
 namespace {
@@ -46,12 +44,14 @@ const char kBlanks[] = " \t\v\f\r";
 
 bool IsBlank(char c) { return c != '\0' && std::strchr(kBlanks, c); }
 
-std::string Trim(const std::string& text) {
-  return pomvarin::Trim(text, kBlanks);
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-std::vector<std::string> Words(const std::string& line) {
-  std::vector<std::string> words;
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
   std::size_t at = 0;
   while (at < line.size()) {
     while (at < line.size() && IsBlank(line[at])) ++at;
@@ -63,7 +63,7 @@ std::vector<std::string> Words(const std::string& line) {
   return words;
 }
 
-bool IsHexDigits(const std::string& text, std::size_t from, std::size_t count) {
+bool IsHexDigits(std::string_view text, std::size_t from, std::size_t count) {
   if (from + count > text.size()) return false;
   for (std::size_t i = from; i < from + count; ++i) {
     const char c = text[i];
@@ -74,7 +74,7 @@ bool IsHexDigits(const std::string& text, std::size_t from, std::size_t count) {
   return true;
 }
 
-std::uint32_t HexValue(const std::string& digits) {
+std::uint32_t HexValue(std::string_view digits) {
   std::uint32_t value = 0;
   for (char c : digits) {
     const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
@@ -92,7 +92,7 @@ bool IsWordCharacter(char c) {
 
 }  // namespace
 
-int DeviceIdParts(const std::string& text) {
+int DeviceIdParts(std::string_view text) {
   std::size_t enumerator = 0;
   while (enumerator < text.size() && IsWordCharacter(text[enumerator]))
     ++enumerator;
@@ -113,8 +113,8 @@ int DeviceIdParts(const std::string& text) {
   return partLength == 0 ? 0 : parts + 1;
 }
 
-bool IsHardwareId(const std::string& text) { return DeviceIdParts(text) == 2; }
+bool IsHardwareId(std::string_view text) { return DeviceIdParts(text) == 2; }
 
-bool IsInstanceId(const std::string& text) { return DeviceIdParts(text) >= 3; }
+bool IsInstanceId(std::string_view text) { return DeviceIdParts(text) >= 3; }
 
 }  // namespace pomvarin::check::capture

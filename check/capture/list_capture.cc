@@ -1,6 +1,8 @@
 // pomvarin-check's own --list form: a comment line, then one device per
 // line with its hardware IDs separated by blanks, "-" for a device without
 // any.
+#include <utility>
+
 #include "check/capture/capture_formats.h"
 
 namespace pomvarin::check {
@@ -14,34 +16,35 @@ const char kListHeader[] =
 const char kNoIds[] = "-";
 
 // A hardware ID, or a longer ID of the enumerator's form.
-bool IsListId(const std::string& word) { return DeviceIdParts(word) >= 2; }
+bool IsListId(std::string_view word) { return DeviceIdParts(word) >= 2; }
 
 }  // namespace
 
-bool LooksLikeList(const Lines& lines, std::size_t first) {
-  const std::string line = Trim(lines[first]);
+bool LooksLikeList(const LineCursor& first) {
+  const std::string_view line = Trim(first.line());
   if (line[0] == '#' || line == kNoIds) return true;
   return IsListId(Words(line)[0]);
 }
 
-bool ReadList(const Lines& lines, Devices* devices, CaptureError* error) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string line = Trim(lines[i]);
+bool ReadList(std::string_view text, Devices* devices, CaptureError* error) {
+  LineCursor lines(text);
+  while (lines.Next()) {
+    const std::string_view line = Trim(lines.line());
     if (line.empty() || line[0] == '#') continue;
     Device device;
     if (line != kNoIds) {
-      for (const std::string& word : Words(line)) {
+      for (const std::string_view word : Words(line)) {
         if (!IsListId(word))
-          return Fail(static_cast<int>(i) + 1,
+          return Fail(lines.number(),
                       "expected hardware IDs such as "
                       "PCI\\VEN_8086&DEV_1237&SUBSYS_00000000&REV_02 separated "
                       "by blanks, or \"-\" (pomvarin-check --list), found " +
                           QuotedExcerpt(word),
                       error);
-        device.hardwareIds.push_back(word);
+        device.hardwareIds.emplace_back(word);
       }
     }
-    devices->push_back(device);
+    devices->push_back(std::move(device));
   }
   return true;
 }

@@ -2,6 +2,8 @@
 // numbers become the hardware IDs the Windows form gives.
 #include <cstdint>
 #include <optional>
+#include <string_view>
+#include <utility>
 
 #include "check/capture/capture_formats.h"
 #include "common/pci_hardware_ids.h"
@@ -12,7 +14,7 @@ namespace {
 
 // "Name:" then blanks (a tab, or spaces where the capture was retyped) and
 // the value; the name is letters only.
-std::optional<Field> SplitLspciField(const std::string& line) {
+std::optional<Field> SplitLspciField(std::string_view line) {
   std::size_t colon = 0;
   while (colon < line.size() && ((line[colon] >= 'A' && line[colon] <= 'Z') ||
                                  (line[colon] >= 'a' && line[colon] <= 'z')))
@@ -24,12 +26,12 @@ std::optional<Field> SplitLspciField(const std::string& line) {
 
 // [domain:]bus:device.function, as lspci writes a slot: 00:1f.2 or
 // 0000:00:1f.2.
-bool IsSlot(const std::string& text) {
+bool IsSlot(std::string_view text) {
   std::size_t domain = 0;
   while (domain < text.size() && text[domain] != ':') ++domain;
-  std::string rest = text;
-  if (text.size() > 8 && text[domain] == ':' && domain >= 4 &&
-      IsHexDigits(text, 0, domain))
+  std::string_view rest = text;
+  const bool colon = domain < text.size();
+  if (text.size() > 8 && colon && domain >= 4 && IsHexDigits(text, 0, domain))
     rest = text.substr(domain + 1);
   return rest.size() == 7 && IsHexDigits(rest, 0, 2) && rest[2] == ':' &&
          IsHexDigits(rest, 3, 2) && rest[5] == '.' && rest[6] >= '0' &&
@@ -69,11 +71,12 @@ class LspciRecord {
       if (seen_ & 1u << i)
         return Fail(line,
                     "expected a blank line between two devices, found a "
-                    "second " + field.name + ": in the device of line " +
+                    "second " + std::string(field.name) +
+                        ": in the device of line " +
                         std::to_string(firstLine_),
                     error);
       seen_ |= 1u << i;
-      const std::string& value = field.value;
+      const std::string_view value = field.value;
       const std::size_t digits = number.bracketed ? 4 : 2;
       const std::size_t from = number.bracketed ? value.size() - 5 : 0;
       if (number.bracketed
@@ -86,7 +89,7 @@ class LspciRecord {
                              ? "a name and its number in brackets, such as "
                                "\"Intel Corporation [8086]\""
                              : "two hex digits") +
-                        " after " + field.name +
+                        " after " + std::string(field.name) +
                         ": (lspci -vmm -nn), found " + QuotedExcerpt(value),
                     error);
       *number.value = HexValue(value.substr(from, digits));
@@ -138,24 +141,25 @@ class LspciRecord {
 
 }  // namespace
 
-bool LooksLikeLspci(const Lines& lines, std::size_t first) {
-  const std::optional<Field> field = SplitLspciField(Trim(lines[first]));
+bool LooksLikeLspci(const LineCursor& first) {
+  const std::optional<Field> field = SplitLspciField(Trim(first.line()));
   return field && IsRecordStart(*field);
 }
 
-bool ReadLspci(const Lines& lines, Devices* devices, CaptureError* error) {
+bool ReadLspci(std::string_view text, Devices* devices, CaptureError* error) {
   std::optional<LspciRecord> record;
   auto finish = [&]() {
     if (!record) return true;
     Device device;
     if (!record->Finish(&device, error)) return false;
-    devices->push_back(device);
+    devices->push_back(std::move(device));
     record.reset();
     return true;
   };
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string line = Trim(lines[i]);
-    const int number = static_cast<int>(i) + 1;
+  LineCursor lines(text);
+  while (lines.Next()) {
+    const std::string_view line = Trim(lines.line());
+    const int number = lines.number();
     if (line.empty()) {
       if (!finish()) return false;
       continue;

@@ -1,6 +1,8 @@
 // pnputil /enum-devices with the devices' IDs (/deviceids or /ids), its
 // labels in any language.
 #include <optional>
+#include <string_view>
+#include <utility>
 
 #include "check/capture/capture_formats.h"
 
@@ -11,12 +13,12 @@ namespace {
 // "Label: value" or "Label :  value" (a label is any text, translated as
 // the system's language is, up to a colon followed by a blank), at the
 // start of a line.
-std::optional<Field> SplitLabelled(const std::string& line) {
+std::optional<Field> SplitLabelled(std::string_view line) {
   if (line.empty() || IsBlank(line[0])) return std::nullopt;
-  for (std::size_t colon = line.find(':'); colon != std::string::npos;
+  for (std::size_t colon = line.find(':'); colon != std::string_view::npos;
        colon = line.find(':', colon + 1)) {
     if (colon + 1 == line.size() || IsBlank(line[colon + 1])) {
-      const std::string label = Trim(line.substr(0, colon));
+      const std::string_view label = Trim(line.substr(0, colon));
       if (label.empty()) return std::nullopt;
       return Field{label, Trim(line.substr(colon + 1))};
     }
@@ -24,13 +26,13 @@ std::optional<Field> SplitLabelled(const std::string& line) {
   return std::nullopt;
 }
 
-bool StartsPnputilDevice(const std::string& line) {
+bool StartsPnputilDevice(std::string_view line) {
   const std::optional<Field> field = SplitLabelled(line);
   return field && IsInstanceId(field->value);
 }
 
-bool IsPciInstance(const std::string& instanceId) {
-  const std::string enumerator = instanceId.substr(0, 4);
+bool IsPciInstance(std::string_view instanceId) {
+  const std::string_view enumerator = instanceId.substr(0, 4);
   return enumerator.size() == 4 && (enumerator[0] | 0x20) == 'p' &&
          (enumerator[1] | 0x20) == 'c' && (enumerator[2] | 0x20) == 'i' &&
          enumerator[3] == '\\';
@@ -70,33 +72,53 @@ bool HardwareIdsOf(const std::vector<PnputilField>& fields,
 }  // namespace
 
 // A device's first line, maybe below the tool's name.
-bool LooksLikePnputil(const Lines& lines, std::size_t first) {
-  if (StartsPnputilDevice(lines[first])) return true;
-  if (SplitLabelled(lines[first])) return false;
-  std::size_t next = first + 1;
-  while (next < lines.size() && Trim(lines[next]).empty()) ++next;
-  return next < lines.size() && StartsPnputilDevice(lines[next]);
+bool LooksLikePnputil(const LineCursor& first) {
+  if (StartsPnputilDevice(first.line())) return true;
+  if (SplitLabelled(first.line())) return false;
+  LineCursor next = first;
+  while (next.Next())
+    if (!Trim(next.line()).empty()) return StartsPnputilDevice(next.line());
+  return false;
 }
 
-bool ReadPnputil(const Lines& lines, Devices* devices, CaptureError* error) {
+bool ReadPnputil(std::string_view text, Devices* devices, CaptureError* error) {
   struct Record {
     std::string instanceId;
     int line;
     std::vector<PnputilField> fields;
   };
-  std::vector<Record> records;
-  bool inRecord = false;
+  std::optional<Record> record;  // the device being read
+  int firstRecordLine = 0;       // 0 before the first device
+  bool anyIds = false;
+  // The first device with IDs of another shape; refused once every line
+  // has been read, so that a line at fault further on is named first.
+  std::optional<CaptureError> badIds;
+  auto finish = [&]() {
+    if (!record) return;
+    Device device;
+    anyIds = HardwareIdsOf(record->fields, &device.hardwareIds) || anyIds;
+    for (const std::string& id : device.hardwareIds) {
+      if (!badIds && !IsHardwareId(id))
+        badIds = CaptureError{
+            record->line,
+            "expected hardware IDs such as PCI\\VEN_8086&DEV_1237 in the "
+            "device that starts here, found " + QuotedExcerpt(id)};
+    }
+    if (IsPciInstance(record->instanceId)) devices->push_back(std::move(device));
+    record.reset();
+  };
   bool titleSeen = false;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    const int number = static_cast<int>(i) + 1;
+  LineCursor lines(text);
+  while (lines.Next()) {
+    const std::string_view line = lines.line();
+    const int number = lines.number();
     if (Trim(line).empty()) {
-      inRecord = false;
+      finish();
       continue;
     }
     const std::optional<Field> labelled = SplitLabelled(line);
-    if (!inRecord) {
-      if (records.empty() && !titleSeen && !labelled) {
+    if (!record) {
+      if (firstRecordLine == 0 && !titleSeen && !labelled) {
         titleSeen = true;  // the tool's name above the devices
         continue;
       }
@@ -107,16 +129,17 @@ bool ReadPnputil(const Lines& lines, Devices* devices, CaptureError* error) {
                     "00000000&REV_02\\3&267a616a&0&00\" (pnputil "
                     "/enum-devices), found " + QuotedExcerpt(line),
                     error);
-      records.push_back(Record{labelled->value, number, {}});
-      inRecord = true;
+      record = Record{std::string(labelled->value), number, {}};
+      if (firstRecordLine == 0) firstRecordLine = number;
       continue;
     }
-    std::vector<PnputilField>& fields = records.back().fields;
+    std::vector<PnputilField>& fields = record->fields;
     if (labelled) {
-      fields.push_back(PnputilField{labelled->name, {}, number});
-      if (!labelled->value.empty()) fields.back().values.push_back(labelled->value);
+      fields.push_back(PnputilField{std::string(labelled->name), {}, number});
+      if (!labelled->value.empty())
+        fields.back().values.emplace_back(labelled->value);
     } else if (IsBlank(line[0]) && !fields.empty()) {
-      fields.back().values.push_back(Trim(line));
+      fields.back().values.emplace_back(Trim(line));
     } else {
       return Fail(number,
                   "expected \"Label:  value\" or an indented value of the "
@@ -124,31 +147,20 @@ bool ReadPnputil(const Lines& lines, Devices* devices, CaptureError* error) {
                   error);
     }
   }
-  bool anyIds = false;
-  for (const Record& record : records) {
-    Device device;
-    anyIds = HardwareIdsOf(record.fields, &device.hardwareIds) || anyIds;
-    for (const std::string& id : device.hardwareIds) {
-      if (!IsHardwareId(id))
-        return Fail(record.line,
-                    "expected hardware IDs such as PCI\\VEN_8086&DEV_1237 in "
-                    "the device that starts here, found " + QuotedExcerpt(id),
-                    error);
-    }
-    if (IsPciInstance(record.instanceId)) devices->push_back(device);
-  }
-  if (records.empty())
-    return Fail(static_cast<int>(lines.size()),
+  finish();
+  if (badIds) return Fail(badIds->line, badIds->message, error);
+  if (firstRecordLine == 0)
+    return Fail(lines.number(),
                 "expected devices after the tool's name (pnputil "
                 "/enum-devices), found none",
                 error);
   if (!anyIds)
-    return Fail(records[0].line,
+    return Fail(firstRecordLine,
                 "expected the devices' hardware IDs (\"Hardware IDs:\"): make "
                 "the capture with /deviceids (Windows 11) or /ids (Windows 10)",
                 error);
   if (devices->empty())
-    return Fail(static_cast<int>(lines.size()),
+    return Fail(lines.number(),
                 "expected at least one PCI device (an instance ID beginning "
                 "PCI\\), found none",
                 error);

@@ -1,7 +1,6 @@
 #include "check/report/outcome.h"
 
-#include <set>
-#include <tuple>
+#include <functional>
 
 #include "launcher/launcher.h"
 
@@ -12,6 +11,16 @@ namespace {
 std::string Setups(std::int64_t count) {
   return count == 0 ? "no setup"
                     : std::to_string(count) + (count == 1 ? " setup" : " setups");
+}
+
+std::size_t HashOf(const Warning& warning) {
+  const std::hash<std::string> hash;
+  return (hash(warning.section) * 31 + hash(warning.key)) * 31 +
+         hash(warning.message);
+}
+
+bool SameWarning(const Warning& a, const Warning& b) {
+  return a.section == b.section && a.key == b.key && a.message == b.message;
 }
 
 }  // namespace
@@ -45,17 +54,21 @@ std::string Summary(const Report& report) {
   return summary;
 }
 
-std::vector<Warning> DistinctWarnings(
-    const std::vector<Configuration>& configurations) {
-  std::vector<Warning> warnings;
-  std::set<std::tuple<std::string, std::string, std::string>> seen;
-  for (const Configuration& configuration : configurations) {
-    for (const Warning& warning : configuration.report.warnings) {
-      if (seen.emplace(warning.section, warning.key, warning.message).second)
-        warnings.push_back(warning);
-    }
+void DistinctWarnings::Add(std::vector<Warning> warnings) {
+  for (Warning& warning : warnings) {
+    if (Remember(warning, warnings_.size()))
+      warnings_.push_back(std::move(warning));
   }
-  return warnings;
+}
+
+bool DistinctWarnings::Remember(const Warning& warning, std::size_t position) {
+  const std::size_t hash = HashOf(warning);
+  const auto [first, last] = positions_.equal_range(hash);
+  for (auto seen = first; seen != last; ++seen) {
+    if (SameWarning(warnings_[seen->second], warning)) return false;
+  }
+  positions_.emplace(hash, position);
+  return true;
 }
 
 std::size_t MachineCount(const std::vector<Configuration>& configurations) {

@@ -3,8 +3,10 @@
 // warnings over all machines, and the exit status.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "check/report/results.h"
@@ -30,10 +32,24 @@ Totals CountTotals(const Report& report);
 // The totals and the warning box in one sentence, the same in text and JSON.
 std::string Summary(const Report& report);
 
-// The warnings of all configurations of machines, each once, in the order
-// first seen: every machine reads the same Pomvarin.ini.
-std::vector<Warning> DistinctWarnings(
-    const std::vector<Configuration>& configurations);
+// The configuration's warnings of all machines, each once, in the order
+// first seen. Every machine reads the same Pomvarin.ini, so most of each
+// machine's warnings are the first machine's again: they are taken in as
+// each machine is checked, and held once rather than once a machine.
+class DistinctWarnings {
+ public:
+  void Add(std::vector<Warning> warnings);
+  const std::vector<Warning>& warnings() const { return warnings_; }
+
+ private:
+  // Whether the warning is new; it is then remembered as the one that is
+  // to stand at position.
+  bool Remember(const Warning& warning, std::size_t position);
+
+  std::vector<Warning> warnings_;
+  // From a warning's hash to its positions in warnings_.
+  std::unordered_multimap<std::size_t, std::size_t> positions_;
+};
 
 // The machines of all configurations.
 std::size_t MachineCount(const std::vector<Configuration>& configurations);

@@ -53,12 +53,12 @@ TEST(DistinctWarningsTest, KeepsEachWarningOnceInTheOrderFirstSeen) {
   const Warning otherKey{"VendorInfo1", "", "is empty"};
   const Warning otherMessage{"VendorInfo1", "VenID", "is long"};
   const Warning otherSection{"VendorInfo2", "VenID", "is empty"};
-  std::vector<Configuration> configurations(3);
-  configurations[0].report.warnings = {a, otherKey, a};
-  configurations[1].report.warnings = {otherKey, otherMessage};
-  configurations[2].report.warnings = {otherSection, a};
+  DistinctWarnings distinct;
+  distinct.Add({a, otherKey, a});
+  distinct.Add({otherKey, otherMessage});
+  distinct.Add({otherSection, a});
   std::vector<std::string> seen;
-  for (const Warning& warning : DistinctWarnings(configurations))
+  for (const Warning& warning : distinct.warnings())
     seen.push_back(warning.section + "|" + warning.key + "|" + warning.message);
   EXPECT_EQ(seen, (std::vector<std::string>{"VendorInfo1|VenID|is empty",
                                             "VendorInfo1||is empty",

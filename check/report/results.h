@@ -47,6 +47,8 @@ struct Report {
   std::string vendorCountText;
   std::int32_t vendorCount = 0;
   std::vector<EntryReport> entries;
+  // In a fleet, handed over to the warnings over all machines once the
+  // machine is checked (see DistinctWarnings), and empty after.
   std::vector<Warning> warnings;
   bool showsBox = false;
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/indexed_record.h"
 #include "platform/platform.h"
 #include "platform/system_devices.h"
 
@@ -16,12 +17,6 @@ const CapturedDevices* capture = nullptr;
 // asked, which nothing has to close.
 DeviceList AsList(const CapturedDevices* devices) {
   return reinterpret_cast<DeviceList>(const_cast<CapturedDevices*>(devices));
-}
-
-std::uint32_t RecordIndex(const DeviceRecord& device) {
-  std::uint32_t index;
-  std::memcpy(&index, device.bytes, sizeof index);
-  return index;
 }
 
 }  // namespace
@@ -43,8 +38,7 @@ bool EnumerateDevice(DeviceList list, std::uint32_t index,
                      DeviceRecord* device) {
   if (!capture) return EnumerateSystemDevice(list, index, device);
   if (index >= capture->size()) return false;
-  std::memset(device->bytes, 0, sizeof device->bytes);
-  std::memcpy(device->bytes, &index, sizeof index);
+  StoreRecordIndex(index, device);
   return true;
 }
 

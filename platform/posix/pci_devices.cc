@@ -8,6 +8,7 @@
 #include <new>
 #include <unistd.h>
 
+#include "platform/indexed_record.h"
 #include "platform/system_devices.h"
 #include "platform/posix/folder_names.h"
 #include "platform/posix/posix_common.h"
@@ -285,17 +286,6 @@ DeviceList OpenPciDeviceList(const char* devicesFolder,
 
 namespace pomvarin::platform {
 
-namespace {
-
-// A DeviceRecord carries the device's index in its list.
-std::uint32_t RecordIndex(const DeviceRecord& device) {
-  std::uint32_t index;
-  std::memcpy(&index, device.bytes, sizeof index);
-  return index;
-}
-
-}  // namespace
-
 // The setup class is not looked at: the kernel's PCI folders know no
 // Windows setup classes, and the launcher asks with none.
 DeviceList OpenSystemDeviceList(const SetupClass*, const char* enumerator) {
@@ -305,8 +295,7 @@ DeviceList OpenSystemDeviceList(const SetupClass*, const char* enumerator) {
 bool EnumerateSystemDevice(DeviceList list, std::uint32_t index,
                            DeviceRecord* device) {
   if (!list || index >= list->names.count()) return false;
-  std::memset(device->bytes, 0, sizeof device->bytes);
-  std::memcpy(device->bytes, &index, sizeof index);
+  StoreRecordIndex(index, device);
   return true;
 }
 

@@ -3,6 +3,9 @@
 
 #include "platform/profile_sections.h"
 
+#include <string>
+#include <unordered_set>
+
 #include "platform/posix/posix_common.h"
 #include "platform/posix/profile_lines.h"
 #include "platform/posix/profile_reader.h"
@@ -16,15 +19,6 @@ bool ReadProfileFile(const char* path, posix::HeapBlock* contents,
   posix::PosixPath posixPath;
   return posix::ToPosixPath(path, posixPath) &&
          posix::ReadWholeFile(posixPath, contents, size);
-}
-
-bool IsRepeat(posix::Span name, const std::vector<ProfileSection>& earlier) {
-  for (const ProfileSection& section : earlier) {
-    if (posix::SameName(name,
-                        posix::Span{section.name.data(), section.name.size()}))
-      return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -42,12 +36,13 @@ std::vector<ProfileSection> ListProfileSections(const char* path) {
   if (!ReadProfileFile(path, &contents, &size)) return sections;
   posix::ProfileLines lines(contents.get(), size);
   posix::ProfileLine line;
+  std::unordered_set<std::string> names;  // in ASCII lower case
   bool repeat = false;
   while (lines.Next(line)) {
     if (line.kind == posix::ProfileLine::kSection) {
-      repeat = IsRepeat(line.name, sections);
-      sections.push_back(
-          ProfileSection{std::string(line.name.begin, line.name.length), {}});
+      std::string name(line.name.begin, line.name.length);
+      repeat = !names.insert(LowerAscii(name)).second;
+      sections.push_back(ProfileSection{std::move(name), {}});
     } else if (line.kind == posix::ProfileLine::kKey && !sections.empty() &&
                !repeat) {
       // A line without "=" is left out, as the Windows side leaves it out of

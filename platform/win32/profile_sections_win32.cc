@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <unordered_set>
 
 #include "common/ascii.h"
 
@@ -32,14 +33,6 @@ std::vector<std::string> ReadStringList(ReadList read) {
   return items;
 }
 
-bool IsRepeat(const std::string& name,
-              const std::vector<ProfileSection>& earlier) {
-  for (const ProfileSection& section : earlier) {
-    if (SameName(name, section.name)) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool CanReadProfile(const char* path) {
@@ -60,9 +53,10 @@ std::vector<ProfileSection> ListProfileSections(const char* path) {
       ReadStringList([path](char* buffer, DWORD size) {
         return GetPrivateProfileSectionNamesA(buffer, size, path);
       });
+  std::unordered_set<std::string> seen;  // in ASCII lower case
   for (const std::string& name : names) {
     ProfileSection section{name, {}};
-    if (!IsRepeat(name, sections)) {
+    if (seen.insert(LowerAscii(name)).second) {
       const std::vector<std::string> lines =
           ReadStringList([&](char* buffer, DWORD size) {
             return GetPrivateProfileSectionA(name.c_str(), buffer, size, path);

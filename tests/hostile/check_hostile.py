@@ -4,28 +4,44 @@
 or hostile. Each row builds its inputs in a fresh folder, runs the real
 program as a child and holds it to its exit status, to what it says, to
 valid JSON where JSON is asked for, and to a bound on its peak memory (the
-child's own maximum resident size, from wait4). A CTest timeout guards
-against a hang; nothing is timed.
+child's maximum resident size, from wait4), printed for each row. wait4
+counts this script's own peak in the child's (the child is started by
+vfork), so the inputs are written piece by piece, never held whole. Nothing
+is timed: a child still running after CHILD_TIMEOUT seconds is stopped and
+fails its row, so that a hang or a walk gone quadratic fails in seconds, not
+at the CTest timeout.
 
 Usage: check_hostile.py PATH_TO_POMVARIN_CHECK [--sanitized] [ROW-NAME-PART]
 --sanitized: the program is built with the sanitizers, whose shadow memory
 makes the memory bound meaningless; it is not held then.
 """
 
+import itertools
 import json
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 MIB = 1 << 20
 # The check's own peak memory on any row: inputs past the limits are
 # refused, never held.
 MEMORY_LIMIT_KIB = 64 * 1024
+# Every row's child answers in under a second; one that runs for 15 s has
+# gone wrong (a walk of 100,000 sections or keys that compares each with
+# all earlier ones takes from half a minute to many).
+CHILD_TIMEOUT = 15
 
 LIST_HEADER = "# PCI devices, one per line: hardware IDs, most specific first\n"
 DEVICE = "PCI\\VEN_8086&DEV_100E&SUBSYS_001E8086&REV_02"
+# A capture just under the check's 16 MiB limit, of an even size so that
+# UTF-16 ones end on a whole character.
+UNDER_CAPTURE_LIMIT = 16 * MIB - 2
+# More devices than any real machine has, yet few to keep: the check keeps
+# every device, so rows of these bound what reading the lines costs.
+MANY_DEVICES = 10000
 INI = ("[PomvarinInfo]\nVendorCount=1\n[VendorInfo1]\nVenName=Intel\n"
        "VenID=VEN_8086\nSetupFileRootDir=\\Drivers\nSetupFileName=setup.exe\n"
        "SilentInstall=setup.exe /s\n")
@@ -57,16 +73,68 @@ class Work:
         in blocks, never held whole."""
         path = self.path(relative)
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        block = unit * max(1, (1 << 20) // len(unit))
         with open(path, "wb") as out:
             out.write(head)
-            left = size - len(head) - len(tail)
-            while left > 0:
-                piece = block[:left]
-                out.write(piece)
-                left -= len(piece)
+            write_units(out, unit, size - len(head) - len(tail))
             out.write(tail)
         return path
+
+    def under_limit(self, relative, pieces, unit, encode=str.encode):
+        """A capture just under the limit: the pieces of its text one by one,
+        then unit again and again, each encoded by encode; never held
+        whole."""
+        path = self.path(relative)
+        with open(path, "wb") as out:
+            for piece in pieces:
+                out.write(encode(piece))
+            write_units(out, encode(unit), UNDER_CAPTURE_LIMIT - out.tell())
+        return path
+
+
+def write_units(out, unit, size):
+    """size bytes of unit again and again, in blocks."""
+    block = unit * max(1, (1 << 20) // len(unit))
+    while size > 0:
+        piece = block[:size]
+        out.write(piece)
+        size -= len(piece)
+
+
+def lspci_record(i, passed_over=""):
+    """lspci -vmm -nn's record of device i, with fields the check passes
+    over."""
+    return ("Slot:\t%02x:%02x.%d\nClass:\tEthernet controller [0200]\n"
+            "Vendor:\tIntel Corporation [8086]\nDevice:\tDevice [%04x]\n"
+            "SVendor:\tIntel Corporation [8086]\nSDevice:\tDevice [0001]\n"
+            "Rev:\t02\n%s\n" % (i // 256, i // 8 % 32, i % 8, i, passed_over))
+
+
+PNPUTIL_TITLE = "Microsoft PnP Utility\n\n"
+
+
+def pnputil_record(i, passed_over=""):
+    """pnputil /enum-devices /deviceids' record of device i, with fields the
+    check passes over."""
+    ids = "PCI\\VEN_8086&DEV_%04X&SUBSYS_00018086" % i
+    return ("Instance ID:                %s&REV_02\\3&11583659&0&%02X\n"
+            "Device Description:         Intel Ethernet\n"
+            "Hardware IDs:               %s&REV_02\n"
+            "                            %s\n%s\n" % (ids, i % 256, ids, ids,
+                                                     passed_over))
+
+
+def many(record, passed_over=""):
+    """MANY_DEVICES records one by one, each with as many passed_over lines
+    as fill the capture's limit (none where passed_over is empty)."""
+    count = ((UNDER_CAPTURE_LIMIT // MANY_DEVICES - len(record(0))) //
+             len(passed_over or "-"))
+    return (record(i, passed_over * count) for i in range(MANY_DEVICES))
+
+
+def utf16_crlf(text):
+    """As Windows writes a capture in UTF-16; a byte-order mark is the
+    text's own "\\ufeff"."""
+    return text.replace("\n", "\r\n").encode("utf-16-le")
 
 
 class Row:
@@ -80,6 +148,21 @@ class Row:
         self.stdin = stdin        # Work -> a file for standard input
 
 
+def wait_at_most(child, seconds):
+    """The child's wait status and resource usage, from wait4; a child
+    still running after seconds is killed first (timed_out is then set)."""
+    deadline = time.monotonic() + seconds
+    while True:
+        pid, wait_status, usage = os.wait4(child.pid, os.WNOHANG)
+        if pid:
+            return wait_status, usage, False
+        if time.monotonic() > deadline:
+            child.kill()
+            _, wait_status, usage = os.wait4(child.pid, 0)
+            return wait_status, usage, True
+        time.sleep(0.02)
+
+
 def run(check, row, work, memory_bound):
     arguments = row.make(work)
     stdin = open(row.stdin(work), "rb") if row.stdin else subprocess.DEVNULL
@@ -87,7 +170,7 @@ def run(check, row, work, memory_bound):
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
         child = subprocess.Popen([check] + arguments, cwd=work.root,
                                  stdin=stdin, stdout=out, stderr=err)
-        _, wait_status, usage = os.wait4(child.pid, 0)
+        wait_status, usage, timed_out = wait_at_most(child, CHILD_TIMEOUT)
     child.returncode = os.waitstatus_to_exitcode(wait_status)
     if row.stdin:
         stdin.close()
@@ -96,7 +179,9 @@ def run(check, row, work, memory_bound):
     with open(err_path, "rb") as f:
         stderr = f.read()
     problems = []
-    if child.returncode != row.status:
+    if timed_out:
+        problems.append("no answer within %d s: stopped" % CHILD_TIMEOUT)
+    elif child.returncode != row.status:
         problems.append("exit status %d, not %d" % (child.returncode,
                                                      row.status))
     text = (stdout + stderr).decode("utf-8", "replace")
@@ -114,7 +199,26 @@ def run(check, row, work, memory_bound):
                         (usage.ru_maxrss, MEMORY_LIMIT_KIB))
     if problems:
         problems.append("stderr: %r" % stderr[:600])
-    return problems
+    return problems, usage.ru_maxrss
+
+
+def over_one_device(w):
+    """Arguments that check the disc over a capture of the one device."""
+    return [w.disc, "--devices", w.write("pc.txt", LIST_HEADER + DEVICE + "\n")]
+
+
+def check_disc(w, ini):
+    """The same, with ini as the disc's Pomvarin.ini."""
+    w.write("disc/Pomvarin.ini", ini)
+    return over_one_device(w)
+
+
+def check_disc_of_1_gib(w):
+    """The same, with a Pomvarin.ini of 1 GiB: the usual one, then comment
+    lines."""
+    w.write_repeated("disc/Pomvarin.ini", INI.encode(), b"; a comment line\n",
+                     1024 * MIB)
+    return over_one_device(w)
 
 
 # ---- The rows ---------------------------------------------------------------
@@ -142,6 +246,59 @@ ROWS = [
     Row("a capture that cannot be read",
         lambda w: [w.disc, "--devices", "/proc/self/mem"], 2,
         says=["cannot read the capture /proc/self/mem: "]),
+    # Captures just under the limit: their lines are walked, not held.
+    Row("blank lines just under the limit, listed",
+        lambda w: ["--list", "--devices", w.under_limit("blank.txt", [], "\n")],
+        2, says=["line %d: expected" % UNDER_CAPTURE_LIMIT, "found no text"]),
+    Row("blank lines just under the limit, checked",
+        lambda w: [w.disc, "--devices", w.under_limit("blank.txt", [], "\n")],
+        2, says=["line %d: expected" % UNDER_CAPTURE_LIMIT, "found no text"]),
+    Row("lspci capture of many devices with many fields, just under the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "lspci.txt", many(lspci_record, "Module:\tm\n"), "\n")],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("lspci capture of many devices amid blank lines, just under the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "lspci.txt", many(lspci_record), "\n")],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("pnputil capture of many devices with many fields, just under the "
+        "limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "pnputil.txt", itertools.chain([PNPUTIL_TITLE], many(
+                pnputil_record, "Status:  Started\n")), "\n")],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("list capture of many devices amid comments, just under the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "list.txt", [LIST_HEADER] + [DEVICE + "\n"] * MANY_DEVICES,
+            "#\n")],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("UTF-16 pnputil capture of many devices amid blank lines, just under "
+        "the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "pnputil.txt", itertools.chain(["\ufeff" + PNPUTIL_TITLE],
+                                           many(pnputil_record)),
+            "\n", utf16_crlf)],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+
+    # Pomvarin.ini files: one past the limit is refused unread, and up to
+    # it, sections and keys by the 100,000 are each looked at once.
+    Row("a Pomvarin.ini of 1 GiB", check_disc_of_1_gib, 2,
+        says=["Pomvarin.ini: larger than 1 MiB"]),
+    Row("a Pomvarin.ini of 100,000 sections",
+        lambda w: check_disc(w, INI + "".join(
+            "[S%x]\n" % i for i in range(100000))),
+        1, says=["Warnings: 100000\n",
+                 "[S1869f]: is never read (misspelt?)\n"]),
+    Row("a Pomvarin.ini of 100,000 different keys in one section",
+        lambda w: check_disc(w, INI + "".join(
+            "k%05x=\n" % i for i in range(100000))),
+        1, says=["Warnings: 100000\n",
+                 "[VendorInfo1] k1869f: is never read (misspelt?)\n"]),
+    Row("a Pomvarin.ini of one key 100,000 times in one section",
+        lambda w: check_disc(w, INI + "venname=\nVENNAME=\n" * 50000),
+        1, says=["Warnings: 100000\n",
+                 "[VendorInfo1] VENNAME: appears again: only the first one "
+                 "counts\n"]),
 ]
 
 
@@ -193,10 +350,11 @@ def main():
         ran += 1
         root = tempfile.mkdtemp(prefix="pomvarin-hostile-check-")
         try:
-            problems = run(check, row, Work(root), not sanitized)
+            problems, peak_kib = run(check, row, Work(root), not sanitized)
         finally:
             shutil.rmtree(root, ignore_errors=True)
-        print("%s: %s" % ("FAIL" if problems else "ok", row.name))
+        print("%s: %s (peak %.1f MiB)" % ("FAIL" if problems else "ok",
+                                          row.name, peak_kib / 1024))
         for problem in problems:
             print("    " + problem)
         failed += bool(problems)
