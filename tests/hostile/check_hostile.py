@@ -4,8 +4,9 @@
 or hostile. Each row builds its inputs in a fresh folder, runs the real
 program as a child and holds it to its exit status, to what it says, to
 valid JSON where JSON is asked for, and to a bound on its peak memory (the
-child's own maximum resident size, from wait4). A CTest timeout guards
-against a hang; nothing is timed.
+child's own maximum resident size, from wait4). A row still running after
+ROW_SECONDS is ended and fails, and a CTest timeout guards the whole table;
+nothing else is timed.
 
 Usage: check_hostile.py PATH_TO_POMVARIN_CHECK [--sanitized] [ROW-NAME-PART]
 --sanitized: the program is built with the sanitizers, whose shadow memory
@@ -18,11 +19,15 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 
 MIB = 1 << 20
 # The check's own peak memory on any row: inputs past the limits are
 # refused, never held.
 MEMORY_LIMIT_KIB = 64 * 1024
+# A row still running after this is ended and fails: work that grows faster
+# than its input takes far longer than that on the rows' inputs.
+ROW_SECONDS = 120
 
 LIST_HEADER = "# PCI devices, one per line: hardware IDs, most specific first\n"
 DEVICE = "PCI\\VEN_8086&DEV_100E&SUBSYS_001E8086&REV_02"
@@ -87,7 +92,12 @@ def run(check, row, work, memory_bound):
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
         child = subprocess.Popen([check] + arguments, cwd=work.root,
                                  stdin=stdin, stdout=out, stderr=err)
+        ended = threading.Event()
+        ender = threading.Timer(ROW_SECONDS,
+                                lambda: (ended.set(), child.kill()))
+        ender.start()
         _, wait_status, usage = os.wait4(child.pid, 0)
+        ender.cancel()
     child.returncode = os.waitstatus_to_exitcode(wait_status)
     if row.stdin:
         stdin.close()
@@ -96,7 +106,9 @@ def run(check, row, work, memory_bound):
     with open(err_path, "rb") as f:
         stderr = f.read()
     problems = []
-    if child.returncode != row.status:
+    if ended.is_set():
+        problems.append("still running after %d s: ended" % ROW_SECONDS)
+    elif child.returncode != row.status:
         problems.append("exit status %d, not %d" % (child.returncode,
                                                      row.status))
     text = (stdout + stderr).decode("utf-8", "replace")
