@@ -67,7 +67,9 @@ bool DecodeFileText(const std::string& bytes, Utf16Orders orders,
     return DecodeUtf16(bytes, false, text, faultLine, fault);
   if (orders == Utf16Orders::kEither && bytes.compare(0, 2, "\xFE\xFF") == 0)
     return DecodeUtf16(bytes, true, text, faultLine, fault);
-  *text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+  // One copy: a file may be as large as the limit it is read to.
+  const bool utf8Mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  text->assign(bytes, utf8Mark ? 3 : 0, std::string::npos);
   return true;
 }
 
