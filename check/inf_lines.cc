@@ -1,5 +1,7 @@
 #include "check/inf_lines.h"
 
+#include <string_view>
+
 #include "common/ascii.h"
 
 namespace pomvarin::check {
@@ -9,36 +11,43 @@ namespace {
 // Blanks around .inf names and values.
 const char kInfBlanks[] = " \t\r";
 
-std::string Trim(const std::string& text) {
-  return pomvarin::Trim(text, kInfBlanks);
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(kInfBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kInfBlanks) - first + 1);
+}
+
+void TrimInPlace(std::string* text) {
+  text->erase(text->find_last_not_of(kInfBlanks) + 1);
+  text->erase(0, text->find_first_not_of(kInfBlanks));
 }
 
 // Splits one logical line at "=" and "," outside quotes; "" in quotes is a
 // quote. False for a quote left open.
-bool SplitFields(const std::string& text, std::string* key,
+bool SplitFields(std::string_view text, std::string* key,
                  std::vector<std::string>* values) {
-  std::vector<std::string> fields(1);
+  values->emplace_back();
   bool quoted = false, keyEnded = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '"') {
       if (quoted && i + 1 < text.size() && text[i + 1] == '"') {
-        fields.back() += '"';
+        values->back() += '"';
         ++i;
       } else {
         quoted = !quoted;
       }
     } else if (!quoted && c == '=' && !keyEnded) {
-      *key = Trim(fields.back());
-      fields.back().clear();
+      *key = Trim(values->back());
+      values->back().clear();
       keyEnded = true;
     } else if (!quoted && c == ',') {
-      fields.emplace_back();
+      values->emplace_back();
     } else {
-      fields.back() += c;
+      values->back() += c;
     }
   }
-  for (std::string& field : fields) values->push_back(Trim(field));
+  for (std::string& value : *values) TrimInPlace(&value);
   return !quoted;
 }
 
@@ -55,7 +64,7 @@ class LineReader {
     while (at <= text.size()) {
       std::size_t end = text.find('\n', at);
       if (end == std::string::npos) end = text.size();
-      std::string physical = text.substr(at, end - at);
+      const std::string_view physical(text.data() + at, end - at);
       at = end + 1;
       ++number;
       if (logical.empty()) first = number;
@@ -66,9 +75,9 @@ class LineReader {
         if (physical[cut] == '"') quoted = !quoted;
         if (physical[cut] == ';' && !quoted) break;
       }
-      std::string content = Trim(physical.substr(0, cut));
+      std::string_view content = Trim(physical.substr(0, cut));
       const bool continues = !content.empty() && content.back() == '\\';
-      if (continues) content.pop_back();
+      if (continues) content.remove_suffix(1);
       logical += content;
       if (continues && at <= text.size()) continue;
       if (!TakeLine(first, Trim(logical))) return false;
@@ -78,13 +87,13 @@ class LineReader {
   }
 
  private:
-  bool TakeLine(int number, const std::string& text) {
+  bool TakeLine(int number, std::string_view text) {
     if (text.empty()) return true;
     if (text[0] == '[') {
       const std::size_t close = text.find(']');
-      if (close == std::string::npos)
+      if (close == std::string_view::npos)
         return Refuse(number, "a section name without its closing \"]\"");
-      sink_.Section(LowerAscii(Trim(text.substr(1, close - 1))));
+      sink_.Section(LowerAscii(std::string(Trim(text.substr(1, close - 1)))));
       inSection_ = true;
       return true;
     }
