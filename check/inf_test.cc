@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,33 @@ TEST(InfTest, ReadsThePciIdsOfTheModelsSectionsAsWindowsDoes) {
        kDecorated, "NTx86.5.1", {"PCI\\VEN_0001&DEV_0000"}},
       {"a 64-bit system never reads the undecorated section",
        kDecorated, "NTarm64.10.0", {}},
+      {"models sections before and after [Manufacturer], named by %strkey%",
+       "[Version]\n[First]\na = i, PCI\\VEN_1&DEV_1\n"
+       "[Manufacturer]\nM = %First%\nN = Last\n"
+       "[Last]\nb = i, PCI\\VEN_1&DEV_2\n[Strings]\nfirst = First\n",
+       nullptr,
+       {"PCI\\VEN_1&DEV_1", "PCI\\VEN_1&DEV_2"}},
+      {"IDs in the order of the lines naming their sections, each once",
+       Inf("A = Second\r\nB = First\r\nC = Second",
+           "[First]\nx = i, PCI\\VEN_1&DEV_1, PCI\\VEN_1&DEV_2\n"
+           "[Second]\ny = i, PCI\\VEN_1&DEV_2, PCI\\VEN_1&DEV_3\n"
+           "[First]\nz = i, PCI\\VEN_1&DEV_3, PCI\\VEN_1&DEV_4\n"),
+       nullptr,
+       {"PCI\\VEN_1&DEV_2", "PCI\\VEN_1&DEV_3", "PCI\\VEN_1&DEV_1",
+        "PCI\\VEN_1&DEV_4"}},
+      {"[Strings] before localised ones, its first definition of a key",
+       Inf("M = Models", "[Models]\na = i, %Id%\n"
+           "[Strings.0407]\nId = PCI\\VEN_1&DEV_1\n"
+           "[Strings]\nid = PCI\\VEN_1&DEV_2\nID = PCI\\VEN_1&DEV_3\n"),
+       nullptr,
+       {"PCI\\VEN_1&DEV_2"}},
+      {"only localised strings: the first of them by name",
+       Inf("M = Models", "[Models]\na = i, %Id%\n"
+           "[Strings.0409]\nId = PCI\\VEN_1&DEV_9\n"
+           "[strings.0407]\nId = PCI\\VEN_1&DEV_7\n"
+           "[Strings.0410]\nId = PCI\\VEN_1&DEV_A\n"),
+       nullptr,
+       {"PCI\\VEN_1&DEV_7"}},
   };
   for (const auto& c : cases) {
     InfTarget target;
@@ -107,6 +136,11 @@ TEST(InfTest, NamesTheLineOfWhatWindowsWouldRefuseOrMiss) {
        true, 4, "[Modles] is named"},
       {"a decoration that is none", Inf("M=Models, Win10", "[Models]\n"),
        true, 4, "\"Win10\" is no decoration"},
+      {"a line before the first section", "Signature=x\n[Version]\n", false,
+       1, "before the first section"},
+      {"an open quote in a section nobody names",
+       Inf("M=Models", "[Models]\na = i, PCI\\VEN_1&DEV_2\n[Other]\nb = \"c\n"),
+       false, 8, "closing quote"},
   };
   for (const auto& c : cases) {
     const InfPackage package = ReadInf(c.bytes, nullptr);
@@ -117,6 +151,28 @@ TEST(InfTest, NamesTheLineOfWhatWindowsWouldRefuseOrMiss) {
         << c.name << ": " << package.problems[0].message;
     if (!c.parsed) EXPECT_TRUE(package.ids.empty()) << c.name;
   }
+}
+
+TEST(InfTest, EveryLineNamingASectionMeetsItsProblemsAnew) {
+  const InfPackage package = ReadInf(
+      Inf("A = Models\r\nB = Missing\r\nC = Models, NTamd64",
+          "[Models]\na = i, %Dev%, PCI\\VEN_1&DEV_2\n"),
+      nullptr);
+  const struct {
+    int line;
+    const char* message;
+  } expected[] = {
+      {8, "%Dev% is not defined in [Strings]"},
+      {5, "[Missing] is named but not there"},
+      {8, "%Dev% is not defined in [Strings]"},
+      {6, "[Models.NTamd64] is named but not there"},
+  };
+  ASSERT_EQ(package.problems.size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(package.problems[i].line, expected[i].line) << i;
+    EXPECT_EQ(package.problems[i].message, expected[i].message) << i;
+  }
+  EXPECT_EQ(package.ids, Ids{"PCI\\VEN_1&DEV_2"});
 }
 
 TEST(InfTest, TargetsAreDecorations) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "check/inf.h"
@@ -31,5 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
             "only PCI IDs are collected");
     Require(pomvarin::UpperAscii(id) == id, "IDs are in upper case");
   }
+  const std::set<std::string> distinct(package.ids.begin(), package.ids.end());
+  Require(distinct.size() == package.ids.size(), "each ID is listed once");
   return 0;
 }

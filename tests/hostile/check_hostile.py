@@ -27,7 +27,9 @@ import time
 
 MIB = 1 << 20
 # The check's own peak memory on any row: inputs past the limits are
-# refused, never held.
+# refused, never held. A child starts with its parent's peak (Linux carries
+# it through fork and exec), so rows write large inputs in pieces, never
+# held whole here.
 MEMORY_LIMIT_KIB = 64 * 1024
 # Every row's child answers in under a second; one that runs for 15 s has
 # gone wrong (a walk of 100,000 sections or keys that compares each with
@@ -66,6 +68,15 @@ class Work:
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as out:
             out.write(data.encode() if isinstance(data, str) else data)
+        return path
+
+    def write_lines(self, relative, lines):
+        """A text file of lines (each with its line end), written one by
+        one."""
+        path = self.path(relative)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "w", newline="") as out:
+            out.writelines(lines)
         return path
 
     def write_repeated(self, relative, head, unit, size, tail=b""):
@@ -221,6 +232,66 @@ def check_disc_of_1_gib(w):
     return over_one_device(w)
 
 
+# ---- .inf packages ------------------------------------------------------------
+
+INF_HEAD = '[Version]\r\nSignature="$Windows NT$"\r\n'
+# What a row's report says when the package serves the captured device.
+SERVED = "Devices no started entry's .inf serves:\n  none"
+
+
+def inf_row_arguments(work):
+    """The row's disc, with its .inf written into disc/Drivers, and as the
+    capture the device the package should serve."""
+    return [work.disc, "--devices",
+            work.write("machine.txt", LIST_HEADER + DEVICE + "\n")]
+
+
+def inf_of_unnamed_lines(work):
+    # The package comes first; then short lines up to just under the limit
+    # in a section no [Manufacturer] line names.
+    head = (INF_HEAD + "[Manufacturer]\r\nM = Models\r\n[Models]\r\n"
+            "d = i, PCI\\VEN_8086&DEV_100E\r\n[Unnamed]\r\n").encode()
+    work.write_repeated("disc/Drivers/big.inf", head, b"a=b\r\n",
+                        16 * MIB - 4096)
+    return inf_row_arguments(work)
+
+
+def inf_of_1_gib(work):
+    work.write_repeated("disc/Drivers/huge.inf",
+                        (INF_HEAD + "[Unnamed]\r\n").encode(), b"a=b\r\n",
+                        1024 * MIB)
+    return inf_row_arguments(work)
+
+
+def inf_of_many_tokens(work, count=100000):
+    # Every ID of the models section is a %token% that [Strings] defines;
+    # the captured device's own ID is the last one.
+    def lines():
+        yield INF_HEAD + "[Manufacturer]\r\n%Maker% = Models\r\n[Models]\r\n"
+        for n in range(count):
+            yield "d = i, %%Id%d%%\r\n" % n
+        yield '[Strings]\r\nMaker = "A maker"\r\n'
+        for n in range(count - 1):
+            yield 'Id%d = "PCI\\VEN_8086&DEV_1000&SUBSYS_%08X"\r\n' % (n, n)
+        yield 'Id%d = "PCI\\VEN_8086&DEV_100E"\r\n' % (count - 1)
+    work.write_lines("disc/Drivers/tokens.inf", lines())
+    return inf_row_arguments(work)
+
+
+def inf_of_long_manufacturer(work, lines=10000, models=50000):
+    # Every [Manufacturer] line names the one models section, which stands
+    # before [Manufacturer]; the captured device's ID is its last.
+    def text():
+        yield INF_HEAD + "[Models]\r\n"
+        for n in range(models - 1):
+            yield "d = i, PCI\\VEN_8086&DEV_1000&SUBSYS_%08X\r\n" % n
+        yield "d = i, PCI\\VEN_8086&DEV_100E\r\n[Manufacturer]\r\n"
+        for n in range(lines):
+            yield "Maker%d = Models\r\n" % n
+    work.write_lines("disc/Drivers/makers.inf", text())
+    return inf_row_arguments(work)
+
+
 # ---- The rows ---------------------------------------------------------------
 
 ROWS = [
@@ -299,6 +370,15 @@ ROWS = [
         1, says=["Warnings: 100000\n",
                  "[VendorInfo1] VENNAME: appears again: only the first one "
                  "counts\n"]),
+    # .inf packages on the disc.
+    Row("an .inf of short lines in a section nobody names, just under "
+        "16 MiB", inf_of_unnamed_lines, 0, says=[SERVED]),
+    Row("an .inf of 1 GiB", inf_of_1_gib, 1,
+        says=["huge.inf): is larger than 16 MiB"]),
+    Row("an .inf of 100,000 %tokens% and 100,000 [Strings] lines",
+        inf_of_many_tokens, 0, says=[SERVED]),
+    Row("an .inf whose 10,000 [Manufacturer] lines name one models section "
+        "of 50,000 lines", inf_of_long_manufacturer, 0, says=[SERVED]),
 ]
 
 

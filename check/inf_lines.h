@@ -1,0 +1,38 @@
+// The lines of an .inf text, split by the rules Windows reads them by:
+// comments, quotes, lines continued with "\", section headings.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/inf.h"
+
+namespace pomvarin::check {
+
+// One logical line below a section heading.
+struct InfLine {
+  int number = 0;                   // of its first physical line, from 1
+  std::string key;                  // empty for a line without "="
+  // At least one (the text after "="); quotes removed, not yet substituted.
+  std::vector<std::string> values;
+};
+
+// What a reading does with the lines: a file is read more than once, each
+// time keeping only what that reading needs.
+class InfLineSink {
+ public:
+  virtual ~InfLineSink() = default;
+  // A section heading, its name in lower case; the lines up to the next
+  // heading are this section's.
+  virtual void Section(const std::string& lowerName) = 0;
+  virtual void Line(InfLine line) = 0;
+};
+
+// Hands every heading and line of text to sink, in file order. False, with
+// the reason in *refusal, at the first line Windows refuses: the file then
+// serves no device.
+bool ReadInfLines(std::string_view text, InfLineSink& sink,
+                  InfProblem* refusal);
+
+}  // namespace pomvarin::check

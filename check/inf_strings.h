@@ -1,0 +1,40 @@
+// The strings an .inf file's %key% tokens stand for, and their substitution.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "check/inf.h"
+
+namespace pomvarin::check {
+
+// Which section the tokens are looked up in: [Strings], or in a file with
+// only localised ones ([Strings.0407]), the first of those by name.
+class StringsSectionChoice {
+ public:
+  // Each section heading of the file, its name in lower case.
+  void See(const std::string& lowerName);
+  // The lower-case name; empty when the file has no strings section.
+  const std::string& chosen() const { return chosen_; }
+
+ private:
+  std::string chosen_;
+};
+
+// One strings section by lower-case key: a token costs one look-up, however
+// long the section. The first definition of a key wins.
+using InfStrings = std::unordered_map<std::string, std::string>;
+
+// The strings of the section lowerName (empty: none) in text, a text that
+// has been read whole once without a refusal.
+InfStrings ReadInfStrings(std::string_view text,
+                          const std::string& lowerName);
+
+// text with its %key% tokens replaced by their values and "%%" by "%". A key
+// strings lacks stays as written, and is reported in problems at line.
+std::string Substitute(const InfStrings& strings, const std::string& text,
+                       int line, std::vector<InfProblem>* problems);
+
+}  // namespace pomvarin::check
