@@ -156,8 +156,13 @@ std::string FileName(const std::string& path) {
 }
 
 bool IsFolder(const std::string& path) {
-  std::vector<std::string> files, tooLong;
-  return ListFolderFiles(path, &files, &tooLong);
+  // Whether it can be listed is all that is asked: the walk ends at once.
+  class EndAtOnce : public FolderVisitor {
+    WalkStep Visit(const char*, const platform::DirectoryEntry&) override {
+      return WalkStep::kEndFolder;
+    }
+  } visitor;
+  return WalkFolder(path.c_str(), visitor);
 }
 
 bool ReadConfigurations(const std::vector<std::string>& captures,
