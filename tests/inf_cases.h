@@ -26,6 +26,7 @@ struct InfCase {
   // Where Wine is known to read otherwise than Windows: why, and what it
   // reads instead. The row itself says what Windows reads.
   const char* wineDiffers = nullptr;
+  bool wineRefused = false;
   InfIds wineIds = {};
 };
 
@@ -71,6 +72,16 @@ inline std::vector<InfCase> InfCases(const std::string& folder) {
   const char* const kWineStringsOnly =
       "Wine 8 substitutes %strkey% from [Strings] only, never from a "
       "localised [Strings.LLLL]";
+  const char* const kWineKeepsCr =
+      "Wine 8 ends a quote left open at LF, keeping the CR of a CR LF in "
+      "the text; Windows reads such a Signature as signed";
+  const char* const kWineGuessesUtf16 =
+      "Wine 8 guesses from its bytes whether a file without a byte-order "
+      "mark is UTF-16 (RtlIsTextUnicode), and NUL bytes can make it take "
+      "this ANSI file for UTF-16 and refuse it";
+  const char* const kWineNulAtEnds =
+      "Wine 8 keeps a NUL byte at a field's start as a space, where Windows "
+      "reads it as a blank";
   return {
       // Lines before the first section.
       {"junk lines before the first section, with [Strings]",
@@ -87,11 +98,16 @@ inline std::vector<InfCase> InfCases(const std::string& folder) {
       // Quotes.
       {"quotes left open at the line's end", read("open_quote.inf"), nullptr,
        false,
-       {"PCI\\VEN_1E91&DEV_2200&CC_0106", "PCI\\VEN_1E91&DEV_2201"}},
+       {"PCI\\VEN_1E91&DEV_2200&CC_0106", "PCI\\VEN_1E91&DEV_2201"},
+       kWineKeepsCr, true},
       {"an open quote takes the commas up to the line's end",
        inf("X = Models",
            "[Models]\r\nd = i, \"PCI\\VEN_1&DEV_1, PCI\\VEN_1&DEV_2\r\n"),
-       nullptr, false, {"PCI\\VEN_1&DEV_1, PCI\\VEN_1&DEV_2"}},
+       nullptr, false, {"PCI\\VEN_1&DEV_1, PCI\\VEN_1&DEV_2"}, kWineKeepsCr,
+       false, {"PCI\\VEN_1&DEV_1, PCI\\VEN_1&DEV_2\r"}},
+      {"an open quote at the end of an LF line",
+       inf("X = Models", "[Models]\nd = i, \"PCI\\VEN_1&DEV_1\n"), nullptr,
+       false, one},
       {"doubled quotes and quoted blanks",
        inf("\"A \"\"B\"\"\" = \" Models \"",
            "[ Models ]\r\nd = i, \"PCI\\VEN_1&DEV_1\"\"\"\r\n"),
@@ -163,11 +179,23 @@ inline std::vector<InfCase> InfCases(const std::string& folder) {
        read("syntax.inf"), nullptr, false,
        {"PCI\\VEN_1F0D&DEV_0010", "PCI\\VEN_1F0D&DEV_0011",
         "PCI\\VEN_1F0D&DEV_0013", "PCI\\VEN_1F0D&DEV_0014",
-        "PCI\\VEN_1F0D&DEV_0020"}},
-      {"NUL bytes are blanks, in a name too",
-       inf("X = \"Mod els\"",
-           "[Mod\0els]\r\nd = i,\0PCI\\VEN_1&DEV\0_1\0\r\n"s),
-       nullptr, false, {"PCI\\VEN_1&DEV _1"}},
+        "PCI\\VEN_1F0D&DEV_0020"},
+       kWineNulAtEnds, false,
+       {"PCI\\VEN_1F0D&DEV_0010", "PCI\\VEN_1F0D&DEV_0011",
+        "PCI\\VEN_1F0D&DEV_0013", "PCI\\VEN_1F0D&DEV_0020"}},
+      {"a NUL byte inside a name or a value is a space",
+       inf("X = \"Mod els\"", "[Mod\0els]\r\nd = i, PCI\\VEN_1&DEV\0_1\r\n"s),
+       nullptr, false, {"PCI\\VEN_1&DEV _1"},
+       kWineGuessesUtf16, true},
+      {"a NUL byte inside a value is a space",
+       inf("X = Models", "[Models]\r\nd = i, PCI\\VEN_1&DEV\0_1\r\n"s),
+       nullptr, false, {"PCI\\VEN_1&DEV _1"}, kWineGuessesUtf16, true},
+      {"NUL bytes at a value's ends are blanks",
+       inf("X = Models", "[Models]\r\nd = i,\0PCI\\VEN_1&DEV_1 \0\r\n"s),
+       nullptr, false, one, kWineNulAtEnds, false, {}},
+      {"a NUL byte after a value is a blank",
+       inf("X = Models", "[Models]\r\nd = i, PCI\\VEN_1&DEV_1 \0\r\n"s),
+       nullptr, false, one},
       {"^Z ends the file", inf("X = Models", models + "\x1A\r\n" +
                                                 "d = i, PCI\\VEN_1&DEV_2\r\n"),
        nullptr, false, one},
