@@ -45,10 +45,11 @@ class ManufacturerReader : public InfLineSink {
       if (LowerAscii(signature_) == known) return true;
     *refusal = InfProblem{
         signatureLine_ ? signatureLine_ : 1,
-        (signatureLine_ ? "the [Version] Signature \"" + signature_ + "\""
-                        : std::string("no [Version] Signature")) +
-            " is not \"$Windows NT$\", \"$Chicago$\" or \"$Windows 95$\": "
-            "Windows reads no other file as an .inf file"};
+        (signatureLine_ ? "the [Version] Signature \"" + signature_ +
+                              "\" is not"
+                        : std::string("no [Version] Signature of")) +
+            " \"$Windows NT$\", \"$Chicago$\" or \"$Windows 95$\": Windows "
+            "reads no other file as an .inf file"};
     return false;
   }
 

@@ -128,7 +128,7 @@ TEST(InfTest, NamesTheLineOfWhatWindowsWouldRefuseOrMiss) {
       {"a section without \"]\"", "[Version]\n\n[Manufacturer\nM=Models\n",
        false, 3, "closing \"]\""},
       {"no signature", "[Version]\nClass=Net\n", false, 1,
-       "no [Version] Signature is not \"$Windows NT$\""},
+       "no [Version] Signature of \"$Windows NT$\""},
       {"a signature Windows does not know",
        "[Version]\nClass=Net\nSignature=\"$Windows$\"\n", false, 3,
        "Signature \"$Windows$\" is not"},
