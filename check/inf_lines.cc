@@ -92,12 +92,16 @@ class LineReader {
     return true;
   }
 
-  // Quoted text up to its closing quote or the line's end (a CR before
-  // LF too); "" is a quote.
+  // Where a line ends for a quote left open: at LF, or at the CR of CR LF.
+  bool AtQuoteEnd() const {
+    return at_ == text_.size() || text_[at_] == '\n' ||
+           (text_[at_] == '\r' &&
+            (at_ + 1 == text_.size() || text_[at_ + 1] == '\n'));
+  }
+
+  // Quoted text up to its closing quote or the line's end; "" is a quote.
   void ReadQuoted(std::string* field) {
-    for (++at_; at_ < text_.size() && text_[at_] != '\n' &&
-                text_.compare(at_, 2, "\r\n") != 0 && text_.substr(at_) != "\r";
-         ++at_) {
+    for (++at_; !AtQuoteEnd(); ++at_) {
       if (text_[at_] != '"') {
         *field += Kept(text_[at_]);
       } else if (at_ + 1 < text_.size() && text_[at_ + 1] == '"') {
