@@ -17,6 +17,15 @@ namespace pomvarin::tests {
 
 using InfIds = std::vector<std::string>;
 
+inline std::string Utf16Le(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : ascii) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
 struct InfCase {
   const char* name;
   std::string file;    // byte-exact
@@ -83,6 +92,34 @@ inline std::vector<InfCase> InfCases(const std::string& folder) {
       "Wine 8 keeps a NUL byte at a field's start as a space, where Windows "
       "reads it as a blank";
   return {
+      // What is read, and in which order.
+      {"hardware and compatible IDs, upper-cased; other buses left out",
+       inf("Maker=Models", "[Models]\n"
+                           "a = i, pci\\ven_10ab&dev_0001, PCI\\VEN_10AB&CC_0200\n"
+                           "b = i, USB\\VID_1234&PID_0001\n"),
+       nullptr, false, {"PCI\\VEN_10AB&DEV_0001", "PCI\\VEN_10AB&CC_0200"}},
+      {"sections and keys without case, comments, quotes, %strkey%",
+       inf("\"Maker; Inc\" = %sect% ; the models",
+           "[MODELS]\n; PCI\\VEN_0BAD&DEV_0001 in a comment\n"
+           "\"a, b\" = i, %ID%\n"
+           "[strings]\nSECT = Models\nid = \"PCI\\VEN_10AB&DEV_0002\"\n"),
+       nullptr, false, {"PCI\\VEN_10AB&DEV_0002"}},
+      {"models sections before and after [Manufacturer], named by %strkey%",
+       "[Version]\nSignature=$Chicago$\n[First]\na = i, PCI\\VEN_1&DEV_1\n"
+       "[Manufacturer]\nM = %First%\nN = Last\n"
+       "[Last]\nb = i, PCI\\VEN_1&DEV_2\n[Strings]\nfirst = First\n",
+       nullptr, false, {"PCI\\VEN_1&DEV_1", "PCI\\VEN_1&DEV_2"}},
+      {"IDs in the order of the lines naming their sections, each once",
+       inf("A = Second\r\nB = First\r\nC = Second",
+           "[First]\nx = i, PCI\\VEN_1&DEV_1, PCI\\VEN_1&DEV_2\n"
+           "[Second]\ny = i, PCI\\VEN_1&DEV_2, PCI\\VEN_1&DEV_3\n"
+           "[First]\nz = i, PCI\\VEN_1&DEV_3, PCI\\VEN_1&DEV_4\n"),
+       nullptr, false,
+       {"PCI\\VEN_1&DEV_2", "PCI\\VEN_1&DEV_3", "PCI\\VEN_1&DEV_1",
+        "PCI\\VEN_1&DEV_4"}},
+      {"UTF-16 LE with its byte-order mark",
+       Utf16Le(inf("X = %M%", models + "[Strings]\r\nM = Models\r\n")), nullptr,
+       false, one},
       // Lines before the first section.
       {"junk lines before the first section, with [Strings]",
        read("stray_lines.inf"), nullptr, false,
