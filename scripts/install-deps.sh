@@ -22,7 +22,7 @@ packages=(
   wine wine64
   icoutils netpbm
   clang libclang-rt-14-dev valgrind
-  pciutils python3 xvfb xdotool x11-apps
+  pciutils python3 xvfb xdotool x11-apps chromium
   git unzip dpkg-dev lintian groff-base man-db
 )
 # Only Wine's 32-bit loader needs it, and some machines cannot run that.
