@@ -1,6 +1,5 @@
 #include "check/command.h"
 
-#include <chrono>
 #include <memory>
 
 #include "check/check.h"
@@ -15,6 +14,7 @@
 #include "check/report/outcome.h"
 #include "check/report/report_writer.h"
 #include "check/trace.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "pomvarin_version.h"
 
@@ -34,11 +34,7 @@ CommandResult Fail(const std::string& program, const std::string& message) {
   return CommandResult{kCannotCheck, "", program + ": " + message + "\n"};
 }
 
-std::string Now() {
-  return UtcTimeText(std::chrono::duration_cast<std::chrono::seconds>(
-                         std::chrono::system_clock::now().time_since_epoch())
-                         .count());
-}
+std::string Now() { return UtcTimeText(platform::SecondsSince1970()); }
 
 // Writes the page --html asks for. The report on standard output stands
 // either way; a page that cannot be written makes the status 2.
