@@ -73,8 +73,14 @@ const WarningKind& KindOf(FleetWarningKind kind) {
   return kWarningKinds[0];
 }
 
+std::string Number(std::size_t count) {
+  std::string digits = std::to_string(count);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
 std::string Counted(std::size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
+  return Number(count) + " " + (count == 1 ? one : many);
 }
 
 std::string ConfigurationLink(std::size_t configuration) {

@@ -28,7 +28,10 @@ struct WarningKind {
 const WarningKind& KindOf(FleetWarningKind kind);
 extern const WarningKind kWarningKinds[4];
 
-// "1 machine", "2 machines".
+// A count with its thousands apart, as "100,000".
+std::string Number(std::size_t count);
+
+// "1 machine", "100,000 machines".
 std::string Counted(std::size_t count, const char* one, const char* many);
 
 // Where the configuration numbered from 1 is, as a link into the page.

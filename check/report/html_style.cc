@@ -24,8 +24,10 @@ dl.summary { display: grid; grid-template-columns: max-content auto;
   gap: .15em 1.2em; }
 dl.summary dt { font-weight: bold; }
 dl.summary dd { margin: 0; }
+.wide { overflow-x: auto; }
 .matrix td { text-align: center; white-space: nowrap; }
-.matrix th[scope=row] { text-align: right; }
+.matrix th[scope=row] { text-align: right; position: sticky; left: 0;
+  background: #fff; }
 .matched { background: #cfe9c8; font-weight: bold; }
 .missed { background: #fff; color: #555; }
 .box { background: #f3c9c2; font-weight: bold; }
@@ -39,6 +41,7 @@ body:has(#kind-brokenInf:checked) .kinds tbody tr:not(.brokenInf) { display: non
 @media print {
   body { font-size: 9.5pt; max-width: none; margin: 0; }
   .filter { display: none; }
+  .wide { overflow: visible; }
   .kinds tbody tr { display: table-row !important; }
   a { color: inherit; text-decoration: none; }
   thead { display: table-header-group; }

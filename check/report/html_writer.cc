@@ -55,7 +55,7 @@ void AppendSummary(std::string& html, const PageInput& input,
   if (input.single) {
     const DeviceSource& devices = *input.single;
     Term(html, "Devices",
-         std::to_string(devices.count) +
+         Number(devices.count) +
              (devices.capture.empty()
                   ? " present"
                   : " from <span class=path>" + Html(devices.capture) + "</span>"));
@@ -69,12 +69,12 @@ void AppendSummary(std::string& html, const PageInput& input,
              " would show \"" + kWarningText + "\"");
   }
   Term(html, "Warnings of Pomvarin.ini",
-       "<a href=\"#warnings\">" + std::to_string(input.warnings.size()) + "</a>");
+       "<a href=\"#warnings\">" + Number(input.warnings.size()) + "</a>");
   std::string byKind = "<a href=\"#package-warnings\">" +
-                       std::to_string(input.packages.warnings.size()) + "</a>";
+                       Number(input.packages.warnings.size()) + "</a>";
   for (const WarningKind& kind : kWarningKinds)
     if (kinds[KindIndex(kind.kind)])
-      byKind += "; " + std::to_string(kinds[KindIndex(kind.kind)]) + " " + kind.label;
+      byKind += "; " + Number(kinds[KindIndex(kind.kind)]) + " " + kind.label;
   Term(html, "Package warnings", byKind);
   Term(html, "Driver packages",
        Counted(input.packages.infFiles, ".inf file", ".inf files"));
@@ -110,7 +110,7 @@ void AppendMatrix(std::string& html, const PageInput& input) {
           "<p class=legend>&#10003; matched (hover over the cell for the "
           "device; each configuration below lists it), &#10007; not matched, "
           "&#9888; a package warning on the cell.</p>\n"
-          "<table class=matrix><thead><tr><th>Configuration</th>"
+          "<div class=wide><table class=matrix><thead><tr><th>Configuration</th>"
           "<th>Machines</th>";
   for (const EntryReport& entry : configurations.front().report.entries)
     html += "<th>" + Html(entry.section) + "<br><small>" + Html(entry.venName) +
@@ -119,7 +119,7 @@ void AppendMatrix(std::string& html, const PageInput& input) {
   for (std::size_t c = 0; c < configurations.size(); ++c) {
     const Configuration& configuration = configurations[c];
     html += "<tr><th scope=row>" + ConfigurationLink(c + 1) + "</th><td>" +
-            std::to_string(configuration.machines.size()) + "</td>";
+            Number(configuration.machines.size()) + "</td>";
     for (const EntryReport& entry : configuration.report.entries) {
       const auto found = flags.find({c + 1, entry.section});
       html += MatrixCell(entry, found == flags.end() ? nullptr : &found->second);
@@ -128,7 +128,7 @@ void AppendMatrix(std::string& html, const PageInput& input) {
                                           : "<td>no</td>";
     html += "</tr>\n";
   }
-  html += "</tbody></table>\n";
+  html += "</tbody></table></div>\n";
 }
 
 // The entries as every machine reads them, with what each would start.

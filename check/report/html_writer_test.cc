@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "check/report/html_parts.h"
 #include "check/report/html_text.h"
 #include "check/report/utf8.h"
 
@@ -26,12 +27,16 @@ TEST(HtmlTextTest, EscapesMarkupAndMakesEveryByteUtf8) {
   for (const auto& c : cases) EXPECT_EQ(Html(c.text), c.html) << c.text;
 }
 
-TEST(HtmlTextTest, GivesTheTimeInUtc) {
+TEST(HtmlTextTest, GivesTheTimeInUtcAndCountsWithTheThousandsApart) {
   EXPECT_EQ(UtcTimeText(0), "1970-01-01 00:00 UTC");
   EXPECT_EQ(UtcTimeText(-1), "1969-12-31 23:59 UTC");
   EXPECT_EQ(UtcTimeText(951782400), "2000-02-29 00:00 UTC");
   EXPECT_EQ(UtcTimeText(1796889541), "2026-12-10 07:59 UTC");
   EXPECT_EQ(UtcTimeText(4107542400), "2100-03-01 00:00 UTC");
+  EXPECT_EQ(Number(0), "0");
+  EXPECT_EQ(Number(999), "999");
+  EXPECT_EQ(Number(1000), "1,000");
+  EXPECT_EQ(Number(1234567), "1,234,567");
 }
 
 bool IsUtf8(const std::string& text) {
