@@ -72,10 +72,13 @@ void AppendSummary(std::string& html, const PageInput& input,
        "<a href=\"#warnings\">" + Number(input.warnings.size()) + "</a>");
   std::string byKind = "<a href=\"#package-warnings\">" +
                        Number(input.packages.warnings.size()) + "</a>";
+  const char* separator = " (";
   for (const WarningKind& kind : kWarningKinds)
-    if (kinds[KindIndex(kind.kind)])
-      byKind += "; " + Number(kinds[KindIndex(kind.kind)]) + " " + kind.label;
-  Term(html, "Package warnings", byKind);
+    if (kinds[KindIndex(kind.kind)]) {
+      byKind += separator + Number(kinds[KindIndex(kind.kind)]) + " " + kind.label;
+      separator = ", ";
+    }
+  Term(html, "Package warnings", byKind + (input.packages.warnings.empty() ? "" : ")"));
   Term(html, "Driver packages",
        Counted(input.packages.infFiles, ".inf file", ".inf files"));
   for (const SkippedCapture& file : input.skipped)

@@ -278,7 +278,7 @@ def main():
               "installs it)")
         return 77
     # The picture's paths name a folder of their own, not a random one.
-    work = (os.path.join(tempfile.gettempdir(), "pomvarin-example")
+    work = (os.path.join(tempfile.gettempdir(), "pomvarin")
             if screenshot else tempfile.mkdtemp())
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
