@@ -36,9 +36,8 @@ void AppendStarts(std::string& html, const Report& report) {
     html += "<p>No entry matched: the launcher shows the warning box.</p>\n";
     return;
   }
-  html += "<table><thead><tr><th>Entry</th><th>Matched device</th><th>Mode</th>"
-          "<th>File</th><th>Parameters</th></tr></thead><tbody>\n" +
-          rows + "</tbody></table>\n";
+  html += std::string("<table><thead><tr><th>Entry</th><th>Matched device</th>") +
+          kSetupHeadings + "</tr></thead><tbody>\n" + rows + "</tbody></table>\n";
 }
 
 void AppendUnserved(std::string& html, const Coverage& coverage) {
@@ -94,8 +93,8 @@ namespace {
 // mode that starts nothing.
 std::string SetupCells(const char* mode, const SetupFile* file) {
   if (!file)
-    return std::string("<td>") + mode +
-           "</td><td colspan=2 class=quiet>not found</td>";
+    return std::string("<td>") + mode + "</td><td colspan=" +
+           std::to_string(kSetupColumns - 1) + " class=quiet>not found</td>";
   return std::string("<td>") + mode + "</td><td class=path>" +
          Html(file->path) + "</td>" +
          (file->parameters.empty()

@@ -37,6 +37,11 @@ std::string Counted(std::size_t count, const char* one, const char* many);
 // Where the configuration numbered from 1 is, as a link into the page.
 std::string ConfigurationLink(std::size_t configuration);
 
+// The columns of a setup, the same wherever setups are listed: a fact more
+// of each setup is a heading here and a cell in SetupRows.
+constexpr char kSetupHeadings[] = "<th>Mode</th><th>File</th><th>Parameters</th>";
+constexpr int kSetupColumns = 3;
+
 // The rows of an entry's setups, one a file that would start with its mode,
 // file and parameters, and one for a mode that starts nothing. The first
 // row begins with lead: cells that span them all (SetupRowCount).

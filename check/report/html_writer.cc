@@ -136,9 +136,9 @@ void AppendMatrix(std::string& html, const PageInput& input) {
 
 // The entries as every machine reads them, with what each would start.
 void AppendEntries(std::string& html, const PageInput& input) {
-  html += "<h2 id=entries>Entries</h2>\n<table><thead><tr><th>Entry</th>"
-          "<th>VenName</th><th>VenID</th><th>Root</th><th>Mode</th>"
-          "<th>File</th><th>Parameters</th></tr></thead><tbody>\n";
+  html += std::string("<h2 id=entries>Entries</h2>\n<table><thead><tr>"
+                      "<th>Entry</th><th>VenName</th><th>VenID</th><th>Root</th>") +
+          kSetupHeadings + "</tr></thead><tbody>\n";
   for (const EntryReport& entry : input.configurations.front().report.entries) {
     std::string section = Html(entry.section);
     if (!entry.sectionPresent) {
