@@ -121,7 +121,11 @@ bool WriteFileWhole(const std::string& path, const std::string& bytes,
     return false;
   }
   posix::FileDescriptor file(fd);
-  const bool written = fchmod(fd, 0644) == 0 && WriteAll(fd, bytes) &&
+  // mkstemp makes the file for its owner alone; the page gets the mode any
+  // new file of the user's gets.
+  const mode_t mask = umask(0);
+  umask(mask);
+  const bool written = fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, bytes) &&
                        fsync(fd) == 0 && close(file.release()) == 0 &&
                        rename(temporary.c_str(), target.c_str()) == 0;
   if (written) return true;
