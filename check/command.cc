@@ -9,9 +9,12 @@
 #include "check/input_limits.h"
 #include "check/machines.h"
 #include "check/options.h"
+#include "check/report/html_text.h"
+#include "check/report/html_writer.h"
 #include "check/report/outcome.h"
 #include "check/report/report_writer.h"
 #include "check/trace.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "pomvarin_version.h"
 
@@ -29,6 +32,18 @@ std::vector<std::string> NotesOf(const Devices& devices) {
 
 CommandResult Fail(const std::string& program, const std::string& message) {
   return CommandResult{kCannotCheck, "", program + ": " + message + "\n"};
+}
+
+std::string Now() { return UtcTimeText(platform::SecondsSince1970()); }
+
+// Writes the page --html asks for. The report on standard output stands
+// either way; a page that cannot be written makes the status 2.
+void WritePage(const std::string& program, const std::string& path,
+               const std::string& page, CommandResult* result) {
+  std::string reason;
+  if (platform::WriteFileWhole(path, page, &reason)) return;
+  result->status = kCannotCheck;
+  result->err += program + ": cannot write " + path + ": " + reason + "\n";
 }
 
 }  // namespace
@@ -80,6 +95,12 @@ CommandResult RunCommand(const std::string& program,
     return CommandResult{kCannotCheck, "",
                          skippedText + program + ": no capture to check\n"};
 
+  // The page's file is named from where the command was given, not from the
+  // disc's folder that the check enters.
+  std::string pagePath;
+  if (!options.html.empty() &&
+      !platform::AbsolutePath(options.html, &pagePath, &error))
+    return Fail(program, "cannot write " + options.html + ": " + error);
   if (!options.folder.empty() &&
       !platform::ChangeDirectory(options.folder.c_str()))
     return Fail(program, "cannot enter the folder " + options.folder);
@@ -116,15 +137,25 @@ CommandResult RunCommand(const std::string& program,
   const std::vector<Warning>& warnings =
       fleet ? distinct.warnings() : configurations[0].report.warnings;
   const int status = CheckStatus(allRead, warnings, packages);
-  if (fleet)
-    return CommandResult{
+  if (fleet) {
+    CommandResult result{
         status, writer->Fleet(configurations, skipped, warnings, packages),
         skippedText};
+    if (!pagePath.empty())
+      WritePage(program, pagePath,
+                HtmlFleet(configurations, skipped, warnings, packages, Now()),
+                &result);
+    return result;
+  }
   const Configuration& machine = configurations[0];
   const DeviceSource source{options.captures.empty() ? "" : options.captures[0],
                             machine.devices.size(), NotesOf(machine.devices)};
-  return CommandResult{status, writer->SingleMachine(machine, source, packages),
+  CommandResult result{status, writer->SingleMachine(machine, source, packages),
                        ""};
+  if (!pagePath.empty())
+    WritePage(program, pagePath,
+              HtmlSingleMachine(machine, source, packages, Now()), &result);
+  return result;
 }
 
 }  // namespace pomvarin::check

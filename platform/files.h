@@ -1,5 +1,5 @@
-// Files and folders beyond the launcher's listings: a file read whole, and
-// the folder a tool works in.
+// Files and folders beyond the launcher's listings: a file read whole or
+// written whole, and the folder a tool works in.
 #pragma once
 
 #include <cstddef>
@@ -30,5 +30,17 @@ struct FileRead {
 // limit + 1 bytes of it are read.
 FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
                        std::string* bytes);
+
+// path made absolute against the current directory, so that it names the
+// same file after ChangeDirectory; false with the system's reason when the
+// current directory cannot be read.
+bool AbsolutePath(const std::string& path, std::string* absolute,
+                  std::string* reason);
+
+// Writes bytes as the file at path, whole or not at all: they go into a new
+// file beside it, which then takes its place. On failure the file at path
+// is as it was, nothing is left beside it, and reason says why.
+bool WriteFileWhole(const std::string& path, const std::string& bytes,
+                    std::string* reason);
 
 }  // namespace pomvarin::platform

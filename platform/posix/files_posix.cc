@@ -4,6 +4,8 @@
 #include "platform/files.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -71,6 +73,66 @@ FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
 bool ChangeDirectory(const char* path) {
   posix::PosixPath posixPath;
   return posix::ToPosixPath(path, posixPath) && chdir(posixPath) == 0;
+}
+
+bool AbsolutePath(const std::string& path, std::string* absolute,
+                  std::string* reason) {
+  std::string posixPath = path;
+  for (char& c : posixPath)
+    if (c == '\\') c = '/';
+  if (!posixPath.empty() && posixPath[0] == '/') {
+    *absolute = posixPath;
+    return true;
+  }
+  const posix::HeapBlock current(getcwd(nullptr, 0));
+  if (!current) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  *absolute = std::string(current.get()) + "/" + posixPath;
+  return true;
+}
+
+namespace {
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t done = write(fd, bytes.data() + written, bytes.size() - written);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    written += static_cast<std::size_t>(done);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteFileWhole(const std::string& path, const std::string& bytes,
+                    std::string* reason) {
+  std::string target;
+  if (!AbsolutePath(path, &target, reason)) return false;
+  // A name of its own beside the file, made for this write only, so that
+  // the rename below stays within one file system.
+  std::string temporary = target + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  posix::FileDescriptor file(fd);
+  // mkstemp makes the file for its owner alone; the page gets the mode any
+  // new file of the user's gets.
+  const mode_t mask = umask(0);
+  umask(mask);
+  const bool written = fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, bytes) &&
+                       fsync(fd) == 0 && close(file.release()) == 0 &&
+                       rename(temporary.c_str(), target.c_str()) == 0;
+  if (written) return true;
+  *reason = std::strerror(errno);
+  file.reset();
+  unlink(temporary.c_str());
+  return false;
 }
 
 }  // namespace pomvarin::platform
