@@ -7,6 +7,7 @@
 #include "check/ini_lint.h"
 #include "check/input_limits.h"
 #include "check/pass_recorder.h"
+#include "check/setup_kind_lint.h"
 #include "check/setup_lint.h"
 #include "check/ven_id_lint.h"
 #include "devices/device_matcher.h"
@@ -36,9 +37,11 @@ void LintEntry(const platform::ProfileSection* section,
   if (HasKey(section, "SetupFileName"))
     LintLaunchSpec(entry, "SetupFileName", values.setupFileName, entry.normal,
                    warnings);
-  if (HasKey(section, "SilentInstall"))
+  if (HasKey(section, "SilentInstall")) {
     LintLaunchSpec(entry, "SilentInstall", values.silentInstall, entry.silent,
                    warnings);
+    LintSilentSetups(entry, warnings);
+  }
 }
 
 // The platform's readers take the file whole, and the check reads it

@@ -11,6 +11,7 @@
 #include "check/options.h"
 #include "check/report/outcome.h"
 #include "check/report/report_writer.h"
+#include "check/setup_kind_lint.h"
 #include "check/trace.h"
 #include "platform/files.h"
 #include "pomvarin_version.h"
@@ -103,8 +104,13 @@ CommandResult RunCommand(const std::string& program,
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
   DistinctWarnings distinct;
-  for (Configuration& configuration : configurations) {
+  for (std::size_t c = 0; c < configurations.size(); ++c) {
+    Configuration& configuration = configurations[c];
     disc.Check(configuration.devices, origin, &configuration.report);
+    LintStartsTogether(configuration.report,
+                       fleet ? "configuration " + std::to_string(c + 1)
+                             : "this machine",
+                       &configuration.report.warnings);
     // A fleet's report shows the warnings over all machines only.
     if (fleet) distinct.Add(std::move(configuration.report.warnings));
   }
