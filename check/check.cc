@@ -25,7 +25,8 @@ namespace {
 // The warnings of one entry whose section is there.
 void LintEntry(const platform::ProfileSection* section,
                const EntryReport& entry, const VendorEntry& values,
-               const Devices& devices, std::vector<Warning>* warnings) {
+               const Devices& devices, SetupKindLint& kindLint,
+               std::vector<Warning>* warnings) {
   for (const char* key : kVendorKeys) {
     if (std::strcmp(key, "VenName") != 0 && !HasKey(section, key))
       warnings->push_back(
@@ -40,7 +41,7 @@ void LintEntry(const platform::ProfileSection* section,
   if (HasKey(section, "SilentInstall")) {
     LintLaunchSpec(entry, "SilentInstall", values.silentInstall, entry.silent,
                    warnings);
-    LintSilentSetups(entry, warnings);
+    kindLint.LintSilentSetups(entry, warnings);
   }
 }
 
@@ -56,7 +57,8 @@ bool LargerThanTheLimit(const char* configurationPath) {
 
 }  // namespace
 
-DiscCheck::DiscCheck() : searches_(new SetupSearches) {}
+DiscCheck::DiscCheck()
+    : searches_(new SetupSearches), kindLint_(new SetupKindLint) {}
 
 DiscCheck::~DiscCheck() = default;
 
@@ -103,7 +105,7 @@ void DiscCheck::Check(const Devices& devices, DeviceOrigin origin,
     }
     if (entry.sectionPresent)
       LintEntry(index_->Find(entry.section), entry, values[i], devices,
-                &report->warnings);
+                *kindLint_, &report->warnings);
   }
   SortWarningsByFileOrder(*index_, &report->warnings);
 }

@@ -104,13 +104,14 @@ CommandResult RunCommand(const std::string& program,
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
   DistinctWarnings distinct;
+  SetupKindLint kindLint;
   for (std::size_t c = 0; c < configurations.size(); ++c) {
     Configuration& configuration = configurations[c];
     disc.Check(configuration.devices, origin, &configuration.report);
-    LintStartsTogether(configuration.report,
-                       fleet ? "configuration " + std::to_string(c + 1)
-                             : "this machine",
-                       &configuration.report.warnings);
+    kindLint.LintStartsTogether(configuration.report,
+                                fleet ? "configuration " + std::to_string(c + 1)
+                                      : "this machine",
+                                &configuration.report.warnings);
     // A fleet's report shows the warnings over all machines only.
     if (fleet) distinct.Add(std::move(configuration.report.warnings));
   }

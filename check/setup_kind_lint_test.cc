@@ -110,7 +110,7 @@ TEST(SetupKindLintTest, SetupsThatStartTogetherOnOneMachine) {
   disc.Write("D/B/setup.exe", FixtureOfKind("burnBundle"));
   disc.Write("D/C/setup.exe", FixtureOfKind("burnBundle"));
   std::vector<Warning> warnings;
-  LintStartsTogether(Check(), "configuration 2", &warnings);
+  SetupKindLint().LintStartsTogether(Check(), "configuration 2", &warnings);
   ASSERT_EQ(warnings.size(), 3u);
   EXPECT_EQ(warnings[0].section, "VendorInfo1");
   EXPECT_EQ(warnings[0].message.find("On configuration 2, in either mode: 3 setups "

@@ -180,6 +180,16 @@ std::string ResponseFile(SetupKind kind, std::string_view parameters) {
   return "setup.iss";
 }
 
+const char* NoRestartSwitch(SetupKind kind) {
+  switch (kind) {
+    case SetupKind::kInnoSetup: return "/NORESTART";
+    case SetupKind::kWindowsInstaller: return "/norestart";
+    case SetupKind::kBurnBundle: return "/norestart";
+    case SetupKind::kInstallShield: return "/norestart";
+    default: return "";
+  }
+}
+
 const char* RecommendedSwitches(SetupKind kind) {
   switch (kind) {
     case SetupKind::kNsis: return "/S";

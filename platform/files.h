@@ -32,9 +32,9 @@ struct FileRead {
 FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
                        std::string* bytes);
 
-// A regular file found in a folder, held open for reads at chosen offsets:
-// what telling a setup's kind needs of a file, without reading it whole.
-// Anything but a regular file (a folder, a pipe) does not open.
+// A file found in a folder, held open for reads at chosen offsets: what
+// telling a setup's kind needs of a file, without reading it whole. Reads
+// fail on anything but a regular file (a folder, a pipe), and never wait.
 class FileAtOffsets {
  public:
   explicit FileAtOffsets(const char* path);
@@ -42,6 +42,7 @@ class FileAtOffsets {
   FileAtOffsets(const FileAtOffsets&) = delete;
   FileAtOffsets& operator=(const FileAtOffsets&) = delete;
 
+  // Whether the path could be opened (on Linux a folder can be).
   bool IsOpen() const;
   // Up to size bytes from offset, into *bytes: fewer at the file's end,
   // none past it. False when the file is not open or the read fails.

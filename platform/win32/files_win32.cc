@@ -86,23 +86,19 @@ bool FileAtOffsets::Read(std::uint64_t offset, std::size_t size,
   bytes->clear();
   if (handle_ == -1) return false;
   bytes->resize(size);
-  std::size_t got = 0;
-  while (got < size) {
-    // The offset goes with each read, so no file pointer is moved.
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset + got);
-    at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
-    DWORD read = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), &(*bytes)[got],
-                  static_cast<DWORD>(size - got), &read, &at)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) break;
-      bytes->clear();
-      return false;
-    }
-    if (read == 0) break;
-    got += read;
+  // One read at the offset given with it, which moves no file pointer; a
+  // file on a disk reads short only at its end.
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD read = 0;
+  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), &(*bytes)[0],
+                static_cast<DWORD>(size), &read, &at) &&
+      GetLastError() != ERROR_HANDLE_EOF) {
+    bytes->clear();
+    return false;
   }
-  bytes->resize(got);
+  bytes->resize(read);
   return true;
 }
 
