@@ -88,7 +88,9 @@ std::vector<std::pair<std::string, std::string>> Together(
         *installers[0]->section,
         std::to_string(installers.size()) +
             " setups that install through Windows Installer start at the "
-            "same moment: " + ByEntry(installers) + ". Windows Installer runs "
+            "same moment: " +
+            ByEntry(installers) +
+            ". Windows Installer runs "
             "one installation at a time, and the others fail with 1618, "
             "\"another installation is already in progress\" (start them "
             "one after another from one entry, such as a batch file that "
@@ -104,16 +106,20 @@ std::vector<std::pair<std::string, std::string>> Together(
                    });
   for (std::size_t i = 0; i < byPath.size();) {
     std::size_t next = i + 1;
-    while (next < byPath.size() && byPath[next]->file->path == byPath[i]->file->path)
+    while (next < byPath.size() &&
+           byPath[next]->file->path == byPath[i]->file->path)
       ++next;
     if (next - i > 1) {
       std::string from;
       for (std::size_t j = i; j < next; ++j)
-        from += (from.empty() ? "" : " and ") + ("[" + *byPath[j]->section + "]");
+        from +=
+            (from.empty() ? "" : " and ") + ("[" + *byPath[j]->section + "]");
       found.emplace_back(*byPath[i]->section,
                          byPath[i]->file->path + " starts " +
-                             std::to_string(next - i) + " times at the same "
-                             "moment, from " + from + " (let one entry start it)");
+                             std::to_string(next - i) +
+                             " times at the same "
+                             "moment, from " +
+                             from + " (let one entry start it)");
     }
     i = next;
   }
@@ -126,10 +132,12 @@ std::vector<std::pair<std::string, std::string>> Together(
 bool SetupKindLint::UsesWindowsInstaller(const SetupFile& file) {
   return file.kind == SetupKind::kWindowsInstaller ||
          file.kind == SetupKind::kBurnBundle ||
-         (file.kind == SetupKind::kInstallShield && SwitchesOf(file).windowsInstaller);
+         (file.kind == SetupKind::kInstallShield &&
+          SwitchesOf(file).windowsInstaller);
 }
 
-const SetupKindLint::Switches& SetupKindLint::SwitchesOf(const SetupFile& file) {
+const SetupKindLint::Switches& SetupKindLint::SwitchesOf(
+    const SetupFile& file) {
   auto& byParameters = switches_[file.kind];
   const auto known = byParameters.find(file.parameters);
   if (known != byParameters.end()) return known->second;
@@ -142,7 +150,8 @@ void SetupKindLint::LintSilentSetups(const EntryReport& entry,
                                      std::vector<Warning>* warnings) {
   auto [kept, fresh] = silent_.try_emplace(entry.section);
   if (fresh) {
-    for (const SetupFile& file : entry.silent) LintSilentSetup(entry, file, &kept->second);
+    for (const SetupFile& file : entry.silent)
+      LintSilentSetup(entry, file, &kept->second);
   }
   warnings->insert(warnings->end(), kept->second.begin(), kept->second.end());
 }
@@ -161,17 +170,20 @@ void SetupKindLint::LintSilentSetup(const EntryReport& entry,
   } else if (SwitchesOf(file).keepsFromRestarting == SwitchAnswer::kNo) {
     warn(Shown(file) + " is started with " + parameters +
          ", without its no-restart switch: it may restart Windows when it "
-         "ends, without asking (" + Fix(file) + ")");
+         "ends, without asking (" +
+         Fix(file) + ")");
   }
   const std::string response = ResponseFile(file.kind, file.parameters);
   if (response.empty() || Absolute(response)) return;
   const std::string answers = FolderOf(file.path) + "\\" + response;
   if (platform::FileAtOffsets(answers.c_str()).IsOpen()) return;
-  warn(Shown(file) + " is started with /s and no /v: as an InstallScript "
-       "setup it reads its recorded answers from " + answers +
+  warn(Shown(file) +
+       " is started with /s and no /v: as an InstallScript "
+       "setup it reads its recorded answers from " +
+       answers +
        ", which is not on the disc, and shows its dialogs (record them with "
-       "/r and put the file there; for an MSI-based setup, " + Fix(file) +
-       ")");
+       "/r and put the file there; for an MSI-based setup, " +
+       Fix(file) + ")");
 }
 
 void SetupKindLint::LintStartsTogether(const Report& report,
@@ -182,20 +194,21 @@ void SetupKindLint::LintStartsTogether(const Report& report,
     if (!entry.matched) continue;
     const bool overlaps = RootsOverlap(entry, report);
     for (const SetupFile& file : entry.normal)
-      normal.push_back(Start{&entry.section, &file, UsesWindowsInstaller(file),
-                             overlaps});
+      normal.push_back(
+          Start{&entry.section, &file, UsesWindowsInstaller(file), overlaps});
     for (const SetupFile& file : entry.silent)
-      silent.push_back(Start{&entry.section, &file, UsesWindowsInstaller(file),
-                             overlaps});
+      silent.push_back(
+          Start{&entry.section, &file, UsesWindowsInstaller(file), overlaps});
   }
   const auto normalFound = Together(normal);
   const auto silentFound = Together(silent);
   for (const auto& [section, text] : normalFound) {
     bool both = false;
     for (const auto& found : silentFound) both = both || found.second == text;
-    warnings->push_back(Warning{
-        section, "",
-        "On " + place + (both ? ", in either mode: " : ", without /s: ") + text});
+    warnings->push_back(
+        Warning{section, "",
+                "On " + place +
+                    (both ? ", in either mode: " : ", without /s: ") + text});
   }
   for (const auto& [section, text] : silentFound) {
     bool both = false;
@@ -216,7 +229,8 @@ void SetupKindLint::LintStartsTogether(const Report& report,
             std::to_string(silent.size() - 1) +
             (silent.size() == 2 ? " other setup" : " other setups") +
             " without its no-restart switch: it may restart Windows under "
-            "them (" + Fix(*start.file) + ")"});
+            "them (" +
+            Fix(*start.file) + ")"});
   }
 }
 
