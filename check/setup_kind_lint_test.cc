@@ -51,12 +51,8 @@ TEST(SetupKindLintTest, SilentParametersAreWeighedAgainstTheKind) {
        "without its no-restart switch: it may restart Windows when it ends, "
        "without asking (write SilentInstall=setup.exe /VERYSILENT "
        "/SUPPRESSMSGBOXES /NORESTART)"},
-      {"windowsInstaller", "setup.msi /qn /norestart", ""},
-      {"windowsInstaller", "setup.msi", "is not silenced by no parameters"},
-      {"burnBundle", "setup.exe /quiet /norestart", ""},
       {"installShield", "setup.exe /s",
        "as an InstallScript setup it reads its recorded answers from"},
-      {"installShield", "setup.exe /s /v\"/qn /norestart\"", ""},
       {"sevenZipArchive", "setup.exe /s", ""},
   };
   for (const auto& c : cases) {
