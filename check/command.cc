@@ -13,6 +13,7 @@
 #include "check/report/html_writer.h"
 #include "check/report/outcome.h"
 #include "check/report/report_writer.h"
+#include "check/setup_kind_lint.h"
 #include "check/trace.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -124,8 +125,14 @@ CommandResult RunCommand(const std::string& program,
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
   DistinctWarnings distinct;
-  for (Configuration& configuration : configurations) {
+  SetupKindLint kindLint;
+  for (std::size_t c = 0; c < configurations.size(); ++c) {
+    Configuration& configuration = configurations[c];
     disc.Check(configuration.devices, origin, &configuration.report);
+    kindLint.LintStartsTogether(configuration.report,
+                                fleet ? "configuration " + std::to_string(c + 1)
+                                      : "this machine",
+                                &configuration.report.warnings);
     // A fleet's report shows the warnings over all machines only.
     if (fleet) distinct.Add(std::move(configuration.report.warnings));
   }

@@ -1,8 +1,10 @@
-// Files and folders beyond the launcher's listings: a file read whole or
-// written whole, and the folder a tool works in.
+// Files and folders beyond the launcher's listings: a file read whole, a
+// file read in pieces at chosen offsets, a file written whole, and the
+// folder a tool works in.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace pomvarin::platform {
@@ -42,5 +44,25 @@ bool AbsolutePath(const std::string& path, std::string* absolute,
 // is as it was, nothing is left beside it, and reason says why.
 bool WriteFileWhole(const std::string& path, const std::string& bytes,
                     std::string* reason);
+
+// A file found in a folder, held open for reads at chosen offsets: what
+// telling a setup's kind needs of a file, without reading it whole. Reads
+// fail on anything but a regular file (a folder, a pipe), and never wait.
+class FileAtOffsets {
+ public:
+  explicit FileAtOffsets(const char* path);
+  ~FileAtOffsets();
+  FileAtOffsets(const FileAtOffsets&) = delete;
+  FileAtOffsets& operator=(const FileAtOffsets&) = delete;
+
+  // Whether the path could be opened (on Linux a folder can be).
+  bool IsOpen() const;
+  // Up to size bytes from offset, into *bytes: fewer at the file's end,
+  // none past it. False when the file is not open or the read fails.
+  bool Read(std::uint64_t offset, std::size_t size, std::string* bytes);
+
+ private:
+  std::intptr_t handle_;  // the system's handle, or -1
+};
 
 }  // namespace pomvarin::platform

@@ -6,7 +6,8 @@
 # and fuzzer runtimes and valgrind for the hostile-input checks, lspci for
 # the checks of pomvarin-check's captures, Python with an X server and its
 # tools for the end-to-end suite and its picture of the warning box,
-# Chromium to open pomvarin-check's HTML page headless, and
+# Chromium to open pomvarin-check's HTML page headless, the installer
+# builders whose setups the check recognises (nsis, wixl), and
 # what making and checking the packages takes (groff for the disc author's
 # guide, dpkg-dev, lintian, unzip, man-db, git for the fresh clones).
 #
@@ -24,6 +25,7 @@ packages=(
   icoutils netpbm
   clang libclang-rt-14-dev valgrind
   pciutils python3 xvfb xdotool x11-apps chromium
+  nsis wixl
   git unzip dpkg-dev lintian groff-base man-db
 )
 # Only Wine's 32-bit loader needs it, and some machines cannot run that.

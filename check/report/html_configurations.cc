@@ -99,7 +99,8 @@ std::string SetupCells(const char* mode, const SetupFile* file) {
          Html(file->path) + "</td>" +
          (file->parameters.empty()
               ? "<td class=quiet>none</td>"
-              : "<td class=path>" + Html(file->parameters) + "</td>");
+              : "<td class=path>" + Html(file->parameters) + "</td>") +
+         "<td>" + SetupKindName(file->kind) + "</td>";
 }
 
 }  // namespace

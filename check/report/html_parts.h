@@ -39,8 +39,9 @@ std::string ConfigurationLink(std::size_t configuration);
 
 // The columns of a setup, the same wherever setups are listed: a fact more
 // of each setup is a heading here and a cell in SetupRows.
-constexpr char kSetupHeadings[] = "<th>Mode</th><th>File</th><th>Parameters</th>";
-constexpr int kSetupColumns = 3;
+constexpr char kSetupHeadings[] =
+    "<th>Mode</th><th>File</th><th>Parameters</th><th>Kind</th>";
+constexpr int kSetupColumns = 4;
 
 // The rows of an entry's setups, one a file that would start with its mode,
 // file and parameters, and one for a mode that starts nothing. The first

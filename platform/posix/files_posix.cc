@@ -70,6 +70,40 @@ FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
   }
 }
 
+FileAtOffsets::FileAtOffsets(const char* path) : handle_(-1) {
+  posix::PosixPath posixPath;
+  // No fstat before the reads, which a disc of thousands of setups would
+  // pay for each: O_NONBLOCK keeps the open of a pipe from waiting, and a
+  // read fails on a pipe (ESPIPE) and on a folder (EISDIR).
+  if (posix::ToPosixPath(path, posixPath))
+    handle_ = open(posixPath, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+FileAtOffsets::~FileAtOffsets() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));
+}
+
+bool FileAtOffsets::IsOpen() const { return handle_ >= 0; }
+
+bool FileAtOffsets::Read(std::uint64_t offset, std::size_t size,
+                         std::string* bytes) {
+  bytes->clear();
+  if (handle_ < 0) return false;
+  bytes->resize(size);
+  // One read: a regular file reads short only at its end.
+  ssize_t read;
+  do {
+    read = pread(static_cast<int>(handle_), &(*bytes)[0], size,
+                 static_cast<off_t>(offset));
+  } while (read < 0 && errno == EINTR);
+  if (read < 0) {
+    bytes->clear();
+    return false;
+  }
+  bytes->resize(static_cast<std::size_t>(read));
+  return true;
+}
+
 bool ChangeDirectory(const char* path) {
   posix::PosixPath posixPath;
   return posix::ToPosixPath(path, posixPath) && chdir(posixPath) == 0;
