@@ -1,7 +1,7 @@
 #include "check/ven_id_lint.h"
 
-#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "common/ascii.h"
 
@@ -9,8 +9,9 @@ namespace pomvarin::check {
 
 namespace {
 
-// The digits after these field names are no vendor's.
-const char* const kOtherFields[] = {"DEV_", "SUBSYS_", "REV_"};
+// The digits after these field names are no vendor's; each is found with
+// the "&" before it.
+const std::string_view kOtherFields[] = {"&DEV_", "&SUBSYS_", "&REV_"};
 
 // Whether text occurring in id depends on id's eight SUBSYS_ digits: it
 // occurs nowhere else, and would where some other hex digits stood there.
@@ -37,15 +38,16 @@ bool DependsOnSubsystem(const std::string& id, const std::string& text) {
 }
 
 // The name of a field whose digits hold text ("DEV_", ...), or "".
-std::string OtherFieldHolding(const std::string& id, const std::string& text) {
-  for (const char* field : kOtherFields) {
-    const std::size_t at = id.find(std::string("&") + field);
-    if (at == std::string::npos) continue;
-    const std::size_t begin = at + 1 + std::strlen(field);
+std::string_view OtherFieldHolding(std::string_view id, std::string_view text) {
+  for (const std::string_view field : kOtherFields) {
+    const std::size_t at = id.find(field);
+    if (at == std::string_view::npos) continue;
+    const std::size_t begin = at + field.size();
     const std::size_t end = id.find('&', begin);
-    const std::string digits = id.substr(
-        begin, end == std::string::npos ? std::string::npos : end - begin);
-    if (digits.find(text) != std::string::npos) return field;
+    const std::string_view digits = id.substr(
+        begin, end == std::string_view::npos ? std::string_view::npos
+                                             : end - begin);
+    if (digits.find(text) != std::string_view::npos) return field.substr(1);
   }
   return "";
 }
@@ -76,11 +78,12 @@ void LintVenId(const EntryReport& entry, const Devices& devices,
     for (const Device& device : devices) {
       if (device.hardwareIds.empty()) continue;
       const std::string& first = device.hardwareIds.front();
-      const std::string field = OtherFieldHolding(first, form);
+      const std::string_view field = OtherFieldHolding(first, form);
       if (field.empty()) continue;
       warnings->push_back(Warning{
           entry.section, "VenID",
-          Quoted(form) + " also occurs in the " + field + " digits of " +
+          Quoted(form) + " also occurs in the " + std::string(field) +
+              " digits of " +
               first + ": a device of another vendor can match (write "
               "VEN_" + entry.upperId + " to test the vendor only)"});
       return;

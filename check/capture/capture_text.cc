@@ -43,7 +43,9 @@ const char kBlanks[] = " \t\v\f\r";
 }  // namespace
 
 bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
+  // Every blank is a space or below it: most characters are told at once.
+  return c <= ' ' &&
+         (c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r');
 }
 
 std::string_view Trim(std::string_view text) {

@@ -65,4 +65,21 @@ std::string FormatDeviceList(const Devices& devices) {
   return text;
 }
 
+bool IsDeviceListOf(std::string_view text, const Devices& devices) {
+  const auto take = [&text](std::string_view part) {
+    if (text.substr(0, part.size()) != part) return false;
+    text.remove_prefix(part.size());
+    return true;
+  };
+  if (!take(capture::kListHeader)) return false;
+  for (const Device& device : devices) {
+    if (device.hardwareIds.empty() && !take(capture::kNoIds)) return false;
+    for (std::size_t i = 0; i < device.hardwareIds.size(); ++i) {
+      if ((i > 0 && !take(" ")) || !take(device.hardwareIds[i])) return false;
+    }
+    if (!take("\n")) return false;
+  }
+  return text.empty();
+}
+
 }  // namespace pomvarin::check
