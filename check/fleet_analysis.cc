@@ -47,6 +47,23 @@ std::string Join(const std::vector<std::string>& items) {
   return text;
 }
 
+// Hardware IDs in the configurations' devices, told by what they hold.
+struct HashOfIds {
+  std::size_t operator()(const std::vector<std::string>* ids) const {
+    std::size_t hash = ids->size();
+    for (const std::string& id : *ids)
+      hash = hash * 1000003 ^ std::hash<std::string>()(id);
+    return hash;
+  }
+};
+
+struct SameIds {
+  bool operator()(const std::vector<std::string>* a,
+                  const std::vector<std::string>* b) const {
+    return *a == *b;
+  }
+};
+
 class FleetChecker {
  public:
   FleetChecker(const std::vector<Configuration>& configurations,
@@ -115,12 +132,7 @@ class FleetChecker {
   // The packages on the disc that serve the device, in their order; worked
   // out once for each different device, as machines share most devices.
   const std::vector<std::size_t>& Serving(const Device& device) {
-    std::string key;
-    for (const std::string& id : device.hardwareIds) {
-      key += id;
-      key += '\0';
-    }
-    auto [at, fresh] = servingByIds_.try_emplace(std::move(key));
+    auto [at, fresh] = servingByIds_.try_emplace(&device.hardwareIds);
     if (!fresh) return at->second;
     std::set<std::size_t> serving;
     for (const std::string& id : MatchingIds(device)) {
@@ -239,8 +251,10 @@ class FleetChecker {
   std::vector<std::vector<std::size_t>> entryPackages_;
   std::vector<std::set<std::size_t>> packageEntries_;
   std::unordered_map<std::string, std::vector<std::size_t>> byId_;
-  // Keyed by a device's hardware IDs, each ended by a NUL.
-  std::unordered_map<std::string, std::vector<std::size_t>> servingByIds_;
+  // By the hardware IDs of the first device met that has them.
+  std::unordered_map<const std::vector<std::string>*, std::vector<std::size_t>,
+                     HashOfIds, SameIds>
+      servingByIds_;
   // The first hardware IDs of the captured devices each entry's packages
   // serve, without repeats: views into configurations_.
   std::vector<std::unordered_set<std::string_view>> servedFirstIds_;

@@ -22,12 +22,13 @@ class CollectSetupFiles : public SetupFileFound {
 
 }  // namespace
 
-const std::vector<SetupFile>& SetupSearches::Find(const char* root,
-                                                  const char* spec) {
+const SetupFiles& SetupSearches::Find(const char* root, const char* spec) {
   auto [at, fresh] = found_.try_emplace({root, spec});
   if (fresh) {
-    CollectSetupFiles files(&at->second);
+    std::vector<SetupFile> found;
+    CollectSetupFiles files(&found);
     SearchSetup(root, spec, files);
+    at->second = SetupFiles(std::move(found));
   }
   return at->second;
 }

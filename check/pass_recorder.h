@@ -20,11 +20,10 @@ namespace pomvarin::check {
 // configuration of machines that matches the entry reads the same.
 class SetupSearches {
  public:
-  const std::vector<SetupFile>& Find(const char* root, const char* spec);
+  const SetupFiles& Find(const char* root, const char* spec);
 
  private:
-  std::map<std::pair<std::string, std::string>, std::vector<SetupFile>>
-      found_;
+  std::map<std::pair<std::string, std::string>, SetupFiles> found_;
 };
 
 // What would start below root in either mode.
