@@ -144,7 +144,8 @@ class FleetChecker {
     return at->second;
   }
 
-  bool EntryServes(std::size_t e, const std::vector<std::size_t>& serving) const {
+  bool EntryServes(std::size_t e,
+                   const std::vector<std::size_t>& serving) const {
     for (std::size_t p : serving)
       if (packageEntries_[p].count(e)) return true;
     return false;

@@ -83,8 +83,8 @@ void LintVenId(const EntryReport& entry, const Devices& devices,
       warnings->push_back(Warning{
           entry.section, "VenID",
           Quoted(form) + " also occurs in the " + std::string(field) +
-              " digits of " +
-              first + ": a device of another vendor can match (write "
+              " digits of " + first +
+              ": a device of another vendor can match (write "
               "VEN_" + entry.upperId + " to test the vendor only)"});
       return;
     }

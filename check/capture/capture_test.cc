@@ -215,7 +215,8 @@ TEST(CaptureFormatsTest, OnlyTheListItselfIsTakenForTheListOfDevices) {
       list.substr(0, list.size() - 2) + "X\n",
       list.substr(0, list.find('\n') + 1) + "PCI\\VEN_1AF4&DEV_1041  "
           "PCI\\VEN_1AF4\n-\n",
-      list.substr(0, list.find('\n')) + "\r\n" + list.substr(list.find('\n') + 1),
+      list.substr(0, list.find('\n')) + "\r\n" +
+          list.substr(list.find('\n') + 1),
       "\xEF\xBB\xBF" + list,
   };
   for (const std::string& text : unlike)

@@ -27,7 +27,8 @@ class SetupFiles {
  public:
   SetupFiles() = default;
   SetupFiles(std::vector<SetupFile> files)
-      : files_(std::make_shared<const std::vector<SetupFile>>(std::move(files))) {}
+      : files_(
+            std::make_shared<const std::vector<SetupFile>>(std::move(files))) {}
 
   operator const std::vector<SetupFile>&() const { return files(); }
   const std::vector<SetupFile>& files() const {
@@ -37,7 +38,9 @@ class SetupFiles {
   std::size_t size() const { return files().size(); }
   bool empty() const { return files().empty(); }
   const SetupFile& operator[](std::size_t i) const { return files()[i]; }
-  std::vector<SetupFile>::const_iterator begin() const { return files().begin(); }
+  std::vector<SetupFile>::const_iterator begin() const {
+    return files().begin();
+  }
   std::vector<SetupFile>::const_iterator end() const { return files().end(); }
 
  private:

@@ -35,7 +35,9 @@ void KeptProfileAnswers::Read(const char* section, const char* key,
     AppendPart(question, part);
   auto [at, fresh] = answers_.try_emplace(std::move(question));
   if (fresh) {
-    ReadSystemProfileString(section, key, fallback, value, path);
+    std::unique_ptr<ProfileFile>& file = files_[path];
+    if (!file) file = std::make_unique<ProfileFile>(path);
+    file->Read(section, key, fallback, value);
     at->second = value;
   }
   // The answer came from a Text: it fits with its NUL.
@@ -44,7 +46,8 @@ void KeptProfileAnswers::Read(const char* section, const char* key,
 
 void ReadProfileString(const char* section, const char* key,
                        const char* fallback, Text& value, const char* path) {
-  if (kept)
+  // A question without a file is the system reader's alone.
+  if (kept && path)
     kept->Read(section, key, fallback, value, path);
   else
     ReadSystemProfileString(section, key, fallback, value, path);

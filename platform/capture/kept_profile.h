@@ -1,14 +1,17 @@
 // pomvarin-check's ReadProfileString: while a KeptProfileAnswers is in
-// place, each question (file, section, key and fallback) is put to the
-// system's reader once and its answer kept, so the launcher's pass, run once
-// for every configuration of machines, reads Pomvarin.ini once a run. With
-// none in place every read is the system's.
+// place, each file is read once (see ProfileFile) and each question (file,
+// section, key and fallback) answered once and its answer kept, so the
+// launcher's pass, run once for every configuration of machines, reads
+// Pomvarin.ini once a run. With none in place every read is the system
+// reader's.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 
 #include "platform/platform.h"
+#include "platform/profile_sections.h"
 
 namespace pomvarin::platform {
 
@@ -25,6 +28,7 @@ class KeptProfileAnswers {
 
  private:
   std::unordered_map<std::string, std::string> answers_;  // by question
+  std::unordered_map<std::string, std::unique_ptr<ProfileFile>> files_;
   KeptProfileAnswers* replaced_;
 };
 

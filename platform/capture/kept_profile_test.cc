@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/system_profile.h"
 #include "tests/profile_cases.h"
 #include "tests/temp_disc.h"
 
@@ -34,6 +35,29 @@ TEST(KeptProfileTest, KeptAnswersFollowTheSharedRules) {
                 cases[i].expected)
           << cases[i].name;
   }
+}
+
+// One reading of a file answers every question as the system's reader does,
+// whichever section it falls in: repeated and empty names, a "[" line
+// without "]", comments, keys before the first section, NUL bytes.
+TEST(KeptProfileTest, OneReadingAnswersEveryQuestionLikeTheReader) {
+  using namespace std::string_literals;
+  TempDisc disc;
+  disc.Write("Pomvarin.ini",
+             "\xEF\xBB\xBFk=0\r\n[A]\r\nk=1\r\n  [ b ] x\nk = 2\nk=3\nj\nj=4\n"
+             "[a]\nk=5\nm=6\n[]\n=7\nk=8\n[c\nk=9\n[B]\nk=10\n;[D]\nm=12\n"
+             "[D]\rk='11'\r[E]\nk=v\0w\nn\0x=13\n[F\0G]\nk=14\n"s);
+  const std::string path = disc.directory() + "\\Pomvarin.ini";
+  const KeptProfileAnswers kept;
+  for (const char* section : {"A", "a", " b ", "B", "", "c", "[c", "D", "E",
+                              "F", "f", "G", "H"})
+    for (const char* key : {"k", "K", " k ", "j", "m", "", "n", "x"})
+      for (const char* fallback : {"f ", static_cast<const char*>(nullptr)}) {
+        Text system;
+        ReadSystemProfileString(section, key, fallback, system, path.c_str());
+        EXPECT_EQ(Read(path, section, key, fallback), std::string(system))
+            << "[" << section << "] " << key;
+      }
 }
 
 // Every part of a question counts; a file changed during the run still
