@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "common/ascii.h"
 #include "devices/device_matcher.h"
@@ -95,7 +96,7 @@ class FleetChecker {
     for (std::size_t e = 0; e < Entries().size(); ++e) CheckVenId(e);
     std::rotate(report_.warnings.begin() + configurationsAt,
                 report_.warnings.begin() + venIdsAt, report_.warnings.end());
-    return report_;
+    return std::move(report_);
   }
 
  private:
