@@ -1,9 +1,9 @@
 // pomvarin-check's ReadProfileString: while a KeptProfileAnswers is in
-// place, each file is read once (see ProfileFile) and each question (file,
-// section, key and fallback) answered once and its answer kept, so the
-// launcher's pass, run once for every configuration of machines, reads
-// Pomvarin.ini once a run. With none in place every read is the system
-// reader's.
+// place, each question (file, section, key and fallback) is answered once,
+// by the file's ProfileFile (which on Linux reads the file once), and the
+// answer kept, so the launcher's pass, run once for every configuration of
+// machines, reads Pomvarin.ini once a run. With none in place every read is
+// the system reader's.
 #pragma once
 
 #include <memory>
@@ -22,7 +22,8 @@ class KeptProfileAnswers {
   KeptProfileAnswers(const KeptProfileAnswers&) = delete;
   KeptProfileAnswers& operator=(const KeptProfileAnswers&) = delete;
 
-  // ReadProfileString's answer, the system's the first time it is asked.
+  // ReadProfileString's answer, the ProfileFile's the first time it is
+  // asked.
   void Read(const char* section, const char* key, const char* fallback,
             Text& value, const char* path);
 
