@@ -9,10 +9,12 @@ Rows, every input drawn from fixed seeds into build/bench/fleet_scale and
 deleted once its rows are timed:
   machines  1,000 to --largest captures (`--list` form, 20 to 60 devices of
             four hardware IDs), drawn from 50 configurations (hard links to
-            50 files: the check still opens and reads each one) and all
-            different up to 10,000 (each different machine is a configuration
-            of its own, about 2.3 ms and 58 KiB of the check's: 100,000 would
-            take some 4 minutes a run and 6 GiB, a million 40 minutes and
+            50 files: the check still opens and reads each one), the same
+            100,000 machines each with a capture of its own whose bytes
+            differ from the others' by a comment line (the check reads each
+            one's devices), and all different up to 100,000 (each different
+            machine is a configuration of its own, about 0.5 ms and 50 KiB
+            of the check's: a million would take some 10 minutes a run and
             more memory than this machine has); the disc is 20 entries with
             200 nested .inf files, the floor reads the captures only.
   layout    1,000 different machines on a disc of 20 entries with 2,000
@@ -43,7 +45,7 @@ args = parser.parse_args()
 check = os.path.join(args.build, "pomvarin-check")
 floor = os.path.join(args.build, "bench_capture_floor")
 work = os.path.join(root, "build/bench/fleet_scale")
-largest_different = 10_000
+largest_different = 100_000
 
 common_vendors = [0x8086, 0x10EC, 0x10DE, 0x1022, 0x14E4, 0x168C]
 classes = ["020000", "030000", "040300", "060000", "060400", "0C0330", "010802"]
@@ -127,6 +129,18 @@ def make_linked_fleet(folder, machines, configurations):
     files = [os.path.join(configurations, name) for name in sorted(os.listdir(configurations))]
     for m in range(machines):
         os.link(files[m % len(files)], os.path.join(folder, "pc%07d.txt" % m))
+
+
+def make_copied_fleet(folder, machines, configurations):
+    """machines captures of the configurations, each a file of its own with
+    a comment line naming its machine: the same devices in other bytes."""
+    os.makedirs(folder)
+    texts = [open(os.path.join(configurations, name)).read()
+             for name in sorted(os.listdir(configurations))]
+    for m in range(machines):
+        header, rest = texts[m % len(texts)].split("\n", 1)
+        open(os.path.join(folder, "pc%07d.txt" % m), "w").write(
+            "%s\n# pc%07d\n%s" % (header, m, rest))
 
 
 def make_different_fleet(folder, machines, pool):
@@ -237,6 +251,11 @@ def main():
             fleet = fresh(os.path.join(work, "fleet"))
             make_linked_fleet(fleet, n, configurations)
             row("50 configurations", "%d machines" % n, small_disc, fleet, [fleet], n)
+        if 100_000 in sizes:
+            fleet = fresh(os.path.join(work, "fleet"))
+            make_copied_fleet(fleet, 100_000, configurations)
+            row("50 configurations, own bytes", "100000 machines", small_disc, fleet,
+                [fleet], 100_000)
         for n in sizes:
             if n > largest_different:
                 break

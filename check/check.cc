@@ -96,6 +96,8 @@ void DiscCheck::Check(const Devices& devices, DeviceOrigin origin,
   PassRecorder recorder(present_, *searches_, &report->entries, &values);
   const DeviceMatcher matcher;
   report->showsBox = !RunVendorPass(matcher, recorder);
+  // A fleet keeps every configuration's report: no room for entries to come.
+  report->entries.shrink_to_fit();
   for (std::size_t i = 0; i < values.size(); ++i) {
     EntryReport& entry = report->entries[i];
     if (!entry.matched) {

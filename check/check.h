@@ -12,6 +12,7 @@
 #include "check/devices.h"
 #include "check/report/results.h"
 #include "common/text.h"
+#include "platform/capture/kept_profile.h"
 #include "platform/profile_sections.h"
 
 namespace pomvarin::check {
@@ -35,7 +36,8 @@ class SetupSearches;
 
 // The disc in the current directory, read once for every set of devices it
 // is checked against: Pomvarin.ini's sections, its count and their
-// warnings, and what the setup search finds below each root.
+// warnings, the values the launcher's pass reads from it (kept while the
+// DiscCheck lives) and what the setup search finds below each root.
 class DiscCheck {
  public:
   DiscCheck();
@@ -53,6 +55,7 @@ class DiscCheck {
   void Check(const Devices& devices, DeviceOrigin origin, Report* report);
 
  private:
+  platform::KeptProfileAnswers profile_;
   Text currentDirectory_ = "";
   Text configurationPath_ = "";
   std::vector<platform::ProfileSection> sections_;

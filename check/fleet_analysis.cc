@@ -1,8 +1,12 @@
 #include "check/fleet_analysis.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 #include "common/ascii.h"
 #include "devices/device_matcher.h"
@@ -44,6 +48,23 @@ std::string Join(const std::vector<std::string>& items) {
   return text;
 }
 
+// Hardware IDs in the configurations' devices, told by what they hold.
+struct HashOfIds {
+  std::size_t operator()(const std::vector<std::string>* ids) const {
+    std::size_t hash = ids->size();
+    for (const std::string& id : *ids)
+      hash = hash * 1000003 ^ std::hash<std::string>()(id);
+    return hash;
+  }
+};
+
+struct SameIds {
+  bool operator()(const std::vector<std::string>* a,
+                  const std::vector<std::string>* b) const {
+    return *a == *b;
+  }
+};
+
 class FleetChecker {
  public:
   FleetChecker(const std::vector<Configuration>& configurations,
@@ -69,10 +90,17 @@ class FleetChecker {
             {package.path, "Strings" + UpperAscii(strings.substr(7))});
       for (const std::string& id : package.inf.ids) byId_[id].push_back(p);
     }
-    for (std::size_t e = 0; e < Entries().size(); ++e) CheckVenId(e);
+    // The VenID warnings come before the configurations', but each entry's
+    // needs the devices of every configuration its packages serve.
+    const std::size_t configurationsAt = report_.warnings.size();
+    servedFirstIds_.resize(Entries().size());
     for (std::size_t c = 0; c < configurations_.size(); ++c)
       CheckConfiguration(c);
-    return report_;
+    const std::size_t venIdsAt = report_.warnings.size();
+    for (std::size_t e = 0; e < Entries().size(); ++e) CheckVenId(e);
+    std::rotate(report_.warnings.begin() + configurationsAt,
+                report_.warnings.begin() + venIdsAt, report_.warnings.end());
+    return std::move(report_);
   }
 
  private:
@@ -106,18 +134,23 @@ class FleetChecker {
     }
   }
 
-  // The packages on the disc that serve the device.
-  std::set<std::size_t> Serving(const Device& device) const {
+  // The packages on the disc that serve the device, in their order; worked
+  // out once for each different device, as machines share most devices.
+  const std::vector<std::size_t>& Serving(const Device& device) {
+    auto [at, fresh] = servingByIds_.try_emplace(&device.hardwareIds);
+    if (!fresh) return at->second;
     std::set<std::size_t> serving;
     for (const std::string& id : MatchingIds(device)) {
       const auto found = byId_.find(id);
       if (found != byId_.end())
         serving.insert(found->second.begin(), found->second.end());
     }
-    return serving;
+    at->second.assign(serving.begin(), serving.end());
+    return at->second;
   }
 
-  bool EntryServes(std::size_t e, const std::set<std::size_t>& serving) const {
+  bool EntryServes(std::size_t e,
+                   const std::vector<std::size_t>& serving) const {
     for (std::size_t p : serving)
       if (packageEntries_[p].count(e)) return true;
     return false;
@@ -138,10 +171,8 @@ class FleetChecker {
     for (std::size_t p : entryPackages_[e])
       for (const std::string& id : packages_[p]->inf.ids)
         listed.push_back(Device{{id}, {}});
-    for (const Configuration& configuration : configurations_)
-      for (const Device& device : configuration.devices)
-        if (!device.hardwareIds.empty() && EntryServes(e, Serving(device)))
-          listed.push_back(Device{{device.hardwareIds[0]}, {}});
+    for (const std::string_view id : servedFirstIds_[e])
+      listed.push_back(Device{{std::string(id)}, {}});
     bool hit;
     {
       const platform::ScopedCapture capture(listed);
@@ -165,13 +196,22 @@ class FleetChecker {
     const Configuration& configuration = configurations_[c];
     Coverage coverage;
     const std::vector<EntryReport>& entries = configuration.report.entries;
+    std::vector<const std::vector<std::size_t>*> serving;
+    for (const Device& device : configuration.devices) {
+      serving.push_back(&Serving(device));
+      if (device.hardwareIds.empty()) continue;
+      for (std::size_t p : *serving.back())
+        for (std::size_t e : packageEntries_[p])
+          servedFirstIds_[e].insert(device.hardwareIds[0]);
+    }
     for (std::size_t e = 0; e < entries.size() && e < Entries().size(); ++e) {
       const EntryReport& entry = entries[e];
       if (!entry.matched || !HasParsedPackage(e)) continue;
-      for (const Device& device : configuration.devices) {
+      for (std::size_t d = 0; d < configuration.devices.size(); ++d) {
+        const Device& device = configuration.devices[d];
         if (device.hardwareIds.empty() || device.hardwareIds[0] != entry.device)
           continue;
-        if (!EntryServes(e, Serving(device)))
+        if (!EntryServes(e, *serving[d]))
           Warn(FleetWarningKind::kFalseStart, entry.section, c + 1,
                entry.device, "",
                "starts for " + entry.device + ", which no .inf in its "
@@ -179,16 +219,16 @@ class FleetChecker {
         break;
       }
     }
-    for (const Device& device : configuration.devices) {
-      const std::set<std::size_t> serving = Serving(device);
+    for (std::size_t d = 0; d < configuration.devices.size(); ++d) {
+      const Device& device = configuration.devices[d];
       bool served = false;
       for (std::size_t e = 0; e < entries.size() && e < Entries().size(); ++e)
-        served = served || (entries[e].matched && EntryServes(e, serving));
+        served = served || (entries[e].matched && EntryServes(e, *serving[d]));
       if (served) continue;
       coverage.unserved[VendorOf(device)].push_back(FirstId(device));
-      if (serving.empty()) continue;
+      if (serving[d]->empty()) continue;
       std::vector<std::string> infs, holders;
-      for (std::size_t p : serving) {
+      for (std::size_t p : *serving[d]) {
         infs.push_back(packages_[p]->path);
         for (std::size_t e : packageEntries_[p])
           holders.push_back(Entries()[e].section);
@@ -217,6 +257,13 @@ class FleetChecker {
   std::vector<std::vector<std::size_t>> entryPackages_;
   std::vector<std::set<std::size_t>> packageEntries_;
   std::unordered_map<std::string, std::vector<std::size_t>> byId_;
+  // By the hardware IDs of the first device met that has them.
+  std::unordered_map<const std::vector<std::string>*, std::vector<std::size_t>,
+                     HashOfIds, SameIds>
+      servingByIds_;
+  // The first hardware IDs of the captured devices each entry's packages
+  // serve, without repeats: views into configurations_.
+  std::vector<std::unordered_set<std::string_view>> servedFirstIds_;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -15,14 +16,12 @@ namespace pomvarin::check {
 
 namespace {
 
-// The devices of one capture file; false with the reason when it cannot
-// be read (unreadable is set then) or is no capture.
-bool ReadCapture(const std::string& path, platform::FileSource source,
-                 Devices* devices, std::string* error, bool* unreadable) {
-  std::string bytes;
+// The bytes of one capture file; false with the reason when it cannot be
+// read.
+bool ReadCaptureBytes(const std::string& path, platform::FileSource source,
+                      std::string* bytes, std::string* error) {
   const platform::FileRead read =
-      platform::ReadFileBytes(path.c_str(), source, kCaptureLimit, &bytes);
-  *unreadable = read.outcome != platform::FileRead::kRead;
+      platform::ReadFileBytes(path.c_str(), source, kCaptureLimit, bytes);
   if (read.outcome == platform::FileRead::kUnreadable) {
     *error = "cannot read the capture " + path + ": " + read.reason;
     return false;
@@ -41,6 +40,13 @@ bool ReadCapture(const std::string& path, platform::FileSource source,
              ", the most a capture is read to: no tool writes one so large";
     return false;
   }
+  return true;
+}
+
+// The devices of a capture's bytes; false with the reason when they are no
+// capture.
+bool ReadCaptureDevices(const std::string& path, const std::string& bytes,
+                        Devices* devices, std::string* error) {
   CaptureError captureError;
   if (!ReadDeviceCapture(bytes, devices, &captureError)) {
     *error = DescribeCaptureError(path, captureError);
@@ -91,13 +97,32 @@ bool ListFolderFiles(const std::string& path, std::vector<std::string>* files,
 
 // The configurations read so far, found by their devices' hash: a capture
 // is read, placed and let go, so memory grows with the configurations, not
-// with the machines.
+// with the machines. A capture byte for byte like the one a configuration
+// was first read from is that configuration, unread: machines of one
+// hardware that saved their devices with --list give the same bytes.
+// Only the first capture's bytes in the --list form are known again, as
+// they are told from the devices alone.
 class ConfigurationIndex {
  public:
   explicit ConfigurationIndex(std::vector<Configuration>* configurations)
       : configurations_(configurations) {}
 
-  void Add(std::string machine, Devices&& devices) {
+  // Whether bytes are those of a configuration's first capture; the
+  // machine is that configuration's then.
+  bool AddByBytes(std::string& machine, std::string_view bytes) {
+    const auto found = byBytes_.find(text_(bytes));
+    if (found == byBytes_.end()) return false;
+    for (std::size_t c : found->second) {
+      Configuration& configuration = (*configurations_)[c];
+      if (IsDeviceListOf(bytes, configuration.devices)) {
+        configuration.machines.push_back(std::move(machine));
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void Add(std::string machine, std::string_view bytes, Devices&& devices) {
     std::vector<std::size_t>& sameHash = byHash_[HashOf(devices)];
     for (std::size_t c : sameHash) {
       Configuration& configuration = (*configurations_)[c];
@@ -107,6 +132,8 @@ class ConfigurationIndex {
       }
     }
     sameHash.push_back(configurations_->size());
+    if (IsDeviceListOf(bytes, devices))
+      byBytes_[text_(bytes)].push_back(configurations_->size());
     configurations_->push_back(
         Configuration{{std::move(machine)}, std::move(devices), {}});
   }
@@ -134,6 +161,8 @@ class ConfigurationIndex {
 
   std::vector<Configuration>* configurations_;
   std::unordered_map<std::size_t, std::vector<std::size_t>> byHash_;
+  std::unordered_map<std::size_t, std::vector<std::size_t>> byBytes_;
+  std::hash<std::string_view> text_;
 };
 
 }  // namespace
@@ -145,9 +174,10 @@ bool ReadDevices(const std::vector<std::string>& captures, Devices* devices,
     *error = kDevicesUnavailable;
     return false;
   }
-  bool unreadable;
-  return ReadCapture(captures[0], platform::FileSource::kNamedByUser, devices,
-                     error, &unreadable);
+  std::string bytes;
+  return ReadCaptureBytes(captures[0], platform::FileSource::kNamedByUser,
+                          &bytes, error) &&
+         ReadCaptureDevices(captures[0], bytes, devices, error);
 }
 
 std::string FileName(const std::string& path) {
@@ -183,14 +213,15 @@ bool ReadConfigurations(const std::vector<std::string>& captures,
       allRead = false;
     }
     for (const std::string& file : files) {
+      std::string bytes, error, machine = FileName(file);
       Devices devices;
-      std::string error;
-      bool unreadable;
       const platform::FileSource source =
           folder ? platform::FileSource::kRegularFile
                  : platform::FileSource::kNamedByUser;
-      if (ReadCapture(file, source, &devices, &error, &unreadable)) {
-        index.Add(FileName(file), std::move(devices));
+      const bool unreadable = !ReadCaptureBytes(file, source, &bytes, &error);
+      if (!unreadable && index.AddByBytes(machine, bytes)) continue;
+      if (!unreadable && ReadCaptureDevices(file, bytes, &devices, &error)) {
+        index.Add(std::move(machine), bytes, std::move(devices));
         continue;
       }
       // A file of a folder that is no capture is passed over; one named on

@@ -22,17 +22,18 @@ class CollectSetupFiles : public SetupFileFound {
 
 }  // namespace
 
-const std::vector<SetupFile>& SetupSearches::Find(const char* root,
-                                                  const char* spec) {
+const SetupFiles& SetupSearches::Find(const char* root, const char* spec) {
   auto [at, fresh] = found_.try_emplace({root, spec});
   if (fresh) {
-    CollectSetupFiles files(&at->second);
+    std::vector<SetupFile> found;
+    CollectSetupFiles files(&found);
     SearchSetup(root, spec, files);
-    for (SetupFile& file : at->second) {
+    for (SetupFile& file : found) {
       auto [kind, unread] = kinds_.try_emplace(file.path);
       if (unread) kind->second = RecogniseSetupKind(file.path.c_str());
       file.kind = kind->second;
     }
+    at->second = SetupFiles(std::move(found));
   }
   return at->second;
 }

@@ -21,11 +21,10 @@ namespace pomvarin::check {
 // reads the same.
 class SetupSearches {
  public:
-  const std::vector<SetupFile>& Find(const char* root, const char* spec);
+  const SetupFiles& Find(const char* root, const char* spec);
 
  private:
-  std::map<std::pair<std::string, std::string>, std::vector<SetupFile>>
-      found_;
+  std::map<std::pair<std::string, std::string>, SetupFiles> found_;
   std::map<std::string, SetupKind> kinds_;  // by path
 };
 

@@ -1,7 +1,7 @@
 #include "check/ven_id_lint.h"
 
-#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "common/ascii.h"
 
@@ -10,7 +10,16 @@ namespace pomvarin::check {
 namespace {
 
 // The digits after these field names are no vendor's.
-const char* const kOtherFields[] = {"DEV_", "SUBSYS_", "REV_"};
+constexpr std::size_t kOtherFieldCount = 3;
+const std::string_view kOtherFields[kOtherFieldCount] = {"DEV_", "SUBSYS_",
+                                                         "REV_"};
+
+// The digits of the first field of each of kOtherFields in an ID, if it
+// has one ("&DEV_0D57&" gives "0D57").
+struct OtherDigits {
+  bool found[kOtherFieldCount] = {};
+  std::string_view digits[kOtherFieldCount];
+};
 
 // Whether text occurring in id depends on id's eight SUBSYS_ digits: it
 // occurs nowhere else, and would where some other hex digits stood there.
@@ -36,16 +45,30 @@ bool DependsOnSubsystem(const std::string& id, const std::string& text) {
   return false;
 }
 
+// Found in one walk over the ID's "&"s, once for all of an entry's forms.
+OtherDigits OtherDigitsOf(std::string_view id) {
+  OtherDigits other;
+  for (std::size_t at = id.find('&'); at != std::string_view::npos;
+       at = id.find('&', at + 1)) {
+    const std::string_view field = id.substr(at + 1);
+    for (std::size_t f = 0; f < kOtherFieldCount; ++f) {
+      const std::string_view name = kOtherFields[f];
+      if (other.found[f] || field.substr(0, name.size()) != name) continue;
+      other.found[f] = true;
+      other.digits[f] =
+          field.substr(name.size(), field.find('&') - name.size());
+    }
+  }
+  return other;
+}
+
 // The name of a field whose digits hold text ("DEV_", ...), or "".
-std::string OtherFieldHolding(const std::string& id, const std::string& text) {
-  for (const char* field : kOtherFields) {
-    const std::size_t at = id.find(std::string("&") + field);
-    if (at == std::string::npos) continue;
-    const std::size_t begin = at + 1 + std::strlen(field);
-    const std::size_t end = id.find('&', begin);
-    const std::string digits = id.substr(
-        begin, end == std::string::npos ? std::string::npos : end - begin);
-    if (digits.find(text) != std::string::npos) return field;
+std::string_view OtherFieldHolding(const OtherDigits& other,
+                                   std::string_view text) {
+  for (std::size_t f = 0; f < kOtherFieldCount; ++f) {
+    if (other.found[f] &&
+        other.digits[f].find(text) != std::string_view::npos)
+      return kOtherFields[f];
   }
   return "";
 }
@@ -72,16 +95,23 @@ void LintVenId(const EntryReport& entry, const Devices& devices,
             "give (see the note): Windows may answer otherwise"});
     break;
   }
-  for (const std::string& form : {entry.upperId, entry.lowerId}) {
-    for (const Device& device : devices) {
-      if (device.hardwareIds.empty()) continue;
-      const std::string& first = device.hardwareIds.front();
-      const std::string field = OtherFieldHolding(first, form);
+  std::vector<OtherDigits> others;
+  others.reserve(devices.size());
+  for (const Device& device : devices)
+    others.push_back(device.hardwareIds.empty()
+                         ? OtherDigits{}
+                         : OtherDigitsOf(device.hardwareIds.front()));
+  for (const std::string* form : {&entry.upperId, &entry.lowerId}) {
+    for (std::size_t d = 0; d < devices.size(); ++d) {
+      if (devices[d].hardwareIds.empty()) continue;
+      const std::string& first = devices[d].hardwareIds.front();
+      const std::string_view field = OtherFieldHolding(others[d], *form);
       if (field.empty()) continue;
       warnings->push_back(Warning{
           entry.section, "VenID",
-          Quoted(form) + " also occurs in the " + field + " digits of " +
-              first + ": a device of another vendor can match (write "
+          Quoted(*form) + " also occurs in the " + std::string(field) +
+              " digits of " + first +
+              ": a device of another vendor can match (write "
               "VEN_" + entry.upperId + " to test the vendor only)"});
       return;
     }

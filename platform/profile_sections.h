@@ -3,8 +3,11 @@
 // which keys each of them has.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace pomvarin::platform {
 
@@ -24,5 +27,25 @@ bool CanReadProfile(const char* path);
 // The sections of the initialisation file at path in file order, repeats
 // included. Comments and lines without "=" hold no key.
 std::vector<ProfileSection> ListProfileSections(const char* path);
+
+// The initialisation file at path, answering ReadProfileString's questions
+// as the profile reader does. On Linux the file is read once, when made,
+// and each question looks at the first section of its name alone, so that
+// reading every value of a file costs its length, not its length for each
+// value; on Windows the profile reader is asked.
+class ProfileFile {
+ public:
+  explicit ProfileFile(const char* path);
+  ~ProfileFile();
+  ProfileFile(const ProfileFile&) = delete;
+  ProfileFile& operator=(const ProfileFile&) = delete;
+
+  void Read(const char* section, const char* key, const char* fallback,
+            Text& value) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace pomvarin::platform

@@ -9,6 +9,14 @@
 
 namespace pomvarin::check {
 
+namespace {
+
+std::string Expected() {
+  return "expected " + capture::CaptureFormatNames() + " output";
+}
+
+}  // namespace
+
 bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
                        CaptureError* error) {
   using namespace capture;
@@ -27,10 +35,9 @@ bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
   LineCursor first(text);
   bool anyText = false;
   while (!anyText && first.Next()) anyText = !Trim(first.line()).empty();
-  const std::string expected = "expected " + CaptureFormatNames() + " output";
   if (!anyText)
     return Fail(std::max(first.number(), 1),
-                expected + ", found " +
+                Expected() + ", found " +
                     (bytes.empty() ? "an empty file" : "no text"),
                 error);
   for (const CaptureFormat& format : CaptureFormats()) {
@@ -41,7 +48,7 @@ bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
     return true;
   }
   return Fail(first.number(),
-              expected + ": " + kCaptureFormatStarts + ", found " +
+              Expected() + ": " + kCaptureFormatStarts + ", found " +
                   QuotedExcerpt(Trim(first.line())),
               error);
 }

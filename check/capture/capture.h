@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "check/devices.h"
 
@@ -31,5 +32,9 @@ std::string DescribeCaptureError(const std::string& file,
 // The --list form: a comment line, then one device per line with its
 // hardware IDs separated by blanks, "-" for a device without any.
 std::string FormatDeviceList(const Devices& devices);
+
+// Whether text is byte for byte what FormatDeviceList writes for devices,
+// told without writing it.
+bool IsDeviceListOf(std::string_view text, const Devices& devices);
 
 }  // namespace pomvarin::check

@@ -201,6 +201,30 @@ TEST(CaptureFormatsTest, TheListFormReadsBackAsItWasWritten) {
   EXPECT_EQ(IdsOf(Parse("\v#not a device\n\f-\n")), std::vector<Ids>{{}});
 }
 
+// A fleet takes a capture byte for byte like the list of a configuration's
+// devices for that configuration, unread: any other text must not pass.
+TEST(CaptureFormatsTest, OnlyTheListItselfIsTakenForTheListOfDevices) {
+  const Devices devices{{{"PCI\\VEN_1AF4&DEV_1041", "PCI\\VEN_1AF4"}, {}},
+                        {{}, {}}};
+  const std::string list = FormatDeviceList(devices);
+  EXPECT_TRUE(IsDeviceListOf(list, devices));
+  EXPECT_TRUE(IsDeviceListOf(FormatDeviceList({}), {}));
+  const std::string unlike[] = {
+      list + "\n",
+      list.substr(0, list.size() - 1),
+      list.substr(0, list.size() - 2) + "X\n",
+      list.substr(0, list.find('\n') + 1) + "PCI\\VEN_1AF4&DEV_1041  "
+          "PCI\\VEN_1AF4\n-\n",
+      list.substr(0, list.find('\n')) + "\r\n" +
+          list.substr(list.find('\n') + 1),
+      "\xEF\xBB\xBF" + list,
+  };
+  for (const std::string& text : unlike)
+    EXPECT_FALSE(IsDeviceListOf(text, devices)) << text;
+  EXPECT_FALSE(IsDeviceListOf(list, {devices[0]}));
+  EXPECT_FALSE(IsDeviceListOf(list, {devices[0], {{"PCI\\VEN_1AF4"}, {}}}));
+}
+
 TEST(CaptureRefusalTest, WhatIsNoCaptureIsRefusedAtItsLine) {
   const struct {
     const char* name;

@@ -1,7 +1,6 @@
 #include "check/capture/capture_text.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "common/ascii.h"
 
@@ -38,11 +37,16 @@ bool LineCursor::Next() {
 
 namespace {
 
+// As IsBlank tells them.
 const char kBlanks[] = " \t\v\f\r";
 
 }  // namespace
 
-bool IsBlank(char c) { return c != '\0' && std::strchr(kBlanks, c); }
+bool IsBlank(char c) {
+  // Every blank is a space or below it: most characters are told at once.
+  return c <= ' ' &&
+         (c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r');
+}
 
 std::string_view Trim(std::string_view text) {
   const std::size_t first = text.find_first_not_of(kBlanks);
@@ -50,17 +54,14 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-std::vector<std::string_view> Words(std::string_view line) {
-  std::vector<std::string_view> words;
+bool NextWord(std::string_view* rest, std::string_view* word) {
   std::size_t at = 0;
-  while (at < line.size()) {
-    while (at < line.size() && IsBlank(line[at])) ++at;
-    std::size_t end = at;
-    while (end < line.size() && !IsBlank(line[end])) ++end;
-    if (end > at) words.push_back(line.substr(at, end - at));
-    at = end;
-  }
-  return words;
+  while (at < rest->size() && IsBlank((*rest)[at])) ++at;
+  std::size_t end = at;
+  while (end < rest->size() && !IsBlank((*rest)[end])) ++end;
+  *word = rest->substr(at, end - at);
+  rest->remove_prefix(end);
+  return !word->empty();
 }
 
 bool IsHexDigits(std::string_view text, std::size_t from, std::size_t count) {

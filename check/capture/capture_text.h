@@ -54,8 +54,9 @@ bool IsBlank(char c);
 // The line without the blanks at either end.
 std::string_view Trim(std::string_view text);
 
-// The blank-separated words of a line.
-std::vector<std::string_view> Words(std::string_view line);
+// The next blank-separated word of rest, which moves on past it; false when
+// no word is left.
+bool NextWord(std::string_view* rest, std::string_view* word);
 
 // Whether the count characters at from are hex digits, all inside the text.
 bool IsHexDigits(std::string_view text, std::size_t from, std::size_t count);

@@ -21,9 +21,9 @@ bool IsListId(std::string_view word) { return DeviceIdParts(word) >= 2; }
 }  // namespace
 
 bool LooksLikeList(const LineCursor& first) {
-  const std::string_view line = Trim(first.line());
+  std::string_view line = Trim(first.line()), word;
   if (line[0] == '#' || line == kNoIds) return true;
-  return IsListId(Words(line)[0]);
+  return NextWord(&line, &word) && IsListId(word);
 }
 
 bool ReadList(std::string_view text, Devices* devices, CaptureError* error) {
@@ -32,8 +32,9 @@ bool ReadList(std::string_view text, Devices* devices, CaptureError* error) {
     const std::string_view line = Trim(lines.line());
     if (line.empty() || line[0] == '#') continue;
     Device device;
+    std::string_view rest = line, word;
     if (line != kNoIds) {
-      for (const std::string_view word : Words(line)) {
+      while (NextWord(&rest, &word)) {
         if (!IsListId(word))
           return Fail(lines.number(),
                       "expected hardware IDs such as "
@@ -62,6 +63,23 @@ std::string FormatDeviceList(const Devices& devices) {
     text += '\n';
   }
   return text;
+}
+
+bool IsDeviceListOf(std::string_view text, const Devices& devices) {
+  const auto take = [&text](std::string_view part) {
+    if (text.substr(0, part.size()) != part) return false;
+    text.remove_prefix(part.size());
+    return true;
+  };
+  if (!take(capture::kListHeader)) return false;
+  for (const Device& device : devices) {
+    if (device.hardwareIds.empty() && !take(capture::kNoIds)) return false;
+    for (std::size_t i = 0; i < device.hardwareIds.size(); ++i) {
+      if ((i > 0 && !take(" ")) || !take(device.hardwareIds[i])) return false;
+    }
+    if (!take("\n")) return false;
+  }
+  return text.empty();
 }
 
 }  // namespace pomvarin::check

@@ -66,7 +66,7 @@ TEST(HtmlWriterTest, WritesEveryOutsideTextAsTextOnly) {
   entry.matched = true;
   entry.device = hostile + "device\" onmouseover=\"x";
   entry.root = hostile + "root";
-  entry.normal = {{hostile + "file", hostile + "parameters"}};
+  entry.normal = std::vector<SetupFile>{{hostile + "file", hostile + "parameters"}};
   report.entries = {entry};
   Device device;
   device.note = hostile + "note";

@@ -133,7 +133,7 @@ void WriteConfiguration(JsonWriter& json, std::size_t number,
     json.Key("matched").Bool(entry.matched);
     WriteDevice(json, entry);
     // What starts on its machines: nothing where the entry matched nothing.
-    const std::vector<SetupFile> none;
+    const SetupFiles none;
     WriteFiles(json, "normal", entry.matched ? entry.normal : none);
     WriteFiles(json, "silent", entry.matched ? entry.silent : none);
     json.EndObject();

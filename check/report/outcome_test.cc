@@ -14,8 +14,8 @@ EntryReport Entry(std::int32_t number, std::int32_t lastNumber, bool matched,
   entry.number = number;
   entry.lastNumber = lastNumber;
   entry.matched = matched;
-  entry.normal.resize(normal);
-  entry.silent.resize(silent);
+  entry.normal = std::vector<SetupFile>(normal);
+  entry.silent = std::vector<SetupFile>(silent);
   return entry;
 }
 

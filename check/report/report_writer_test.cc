@@ -26,9 +26,11 @@ Configuration SampleMachine() {
   matched.matched = true;
   matched.device = "PCI\\VEN_10EC&DEV_8168";
   matched.root = "D:\\Drivers\\Realtek";
-  matched.normal = {{"D:\\Drivers\\Realtek\\a\\setup.exe", "", SetupKind::kNsis},
-                    {"D:\\Drivers\\Realtek\\b\\setup.exe", ""}};
-  matched.silent = {{"D:\\Drivers\\Realtek\\a\\setup.exe", " /s", SetupKind::kNsis}};
+  matched.normal = std::vector<SetupFile>{
+      {"D:\\Drivers\\Realtek\\a\\setup.exe", "", SetupKind::kNsis},
+      {"D:\\Drivers\\Realtek\\b\\setup.exe", ""}};
+  matched.silent = std::vector<SetupFile>{
+      {"D:\\Drivers\\Realtek\\a\\setup.exe", " /s", SetupKind::kNsis}};
   EntryReport missing;
   missing.number = 2;
   missing.lastNumber = 3;
@@ -100,7 +102,8 @@ TEST(JsonReportWriterTest, GivesToolsTheSameFacts) {
   machine.machines = {""};
   Report& report = machine.report;
   report.entries.resize(1);
-  report.entries[0].normal.resize(1);
+  report.entries[0].normal =
+      std::vector<SetupFile>{report.entries[0].normal[0]};
   report.warnings.resize(1);
   FleetReport packages;
   packages.configurations.resize(1);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,33 @@ struct SetupFile {
   std::string path;
   std::string parameters;
   SetupKind kind = SetupKind::kUnknownProgram;
+};
+
+// What the search for one LaunchSpec found below a root, read like the list
+// of files it is. Copies share the one list: the search depends on the disc
+// alone, and every configuration's report of an entry holds its result.
+class SetupFiles {
+ public:
+  SetupFiles() = default;
+  SetupFiles(std::vector<SetupFile> files)
+      : files_(
+            std::make_shared<const std::vector<SetupFile>>(std::move(files))) {}
+
+  operator const std::vector<SetupFile>&() const { return files(); }
+  const std::vector<SetupFile>& files() const {
+    static const std::vector<SetupFile> none;
+    return files_ ? *files_ : none;
+  }
+  std::size_t size() const { return files().size(); }
+  bool empty() const { return files().empty(); }
+  const SetupFile& operator[](std::size_t i) const { return files()[i]; }
+  std::vector<SetupFile>::const_iterator begin() const {
+    return files().begin();
+  }
+  std::vector<SetupFile>::const_iterator end() const { return files().end(); }
+
+ private:
+  std::shared_ptr<const std::vector<SetupFile>> files_;
 };
 
 struct EntryReport {
@@ -34,8 +62,8 @@ struct EntryReport {
   bool matched = false;
   std::string device;   // the matched device's first hardware ID
   std::string root;
-  std::vector<SetupFile> normal;  // what would start without /s
-  std::vector<SetupFile> silent;  // and with it
+  SetupFiles normal;  // what would start without /s
+  SetupFiles silent;  // and with it
 };
 
 struct Warning {

@@ -10,20 +10,37 @@ namespace pomvarin::platform {
 
 namespace {
 
-// The capture in place, or nullptr for the system's devices.
-const CapturedDevices* capture = nullptr;
+// The hardware ID lists of the capture in place (see ScopedCapture), or
+// nullptr for the system's devices.
+const std::vector<std::string>* capture = nullptr;
 
 // A list of the capture is the capture itself: one list, open as often as
 // asked, which nothing has to close.
-DeviceList AsList(const CapturedDevices* devices) {
-  return reinterpret_cast<DeviceList>(const_cast<CapturedDevices*>(devices));
+DeviceList AsList(const std::vector<std::string>* devices) {
+  return reinterpret_cast<DeviceList>(
+      const_cast<std::vector<std::string>*>(devices));
+}
+
+// The IDs NUL-separated and ended by an empty one, as the device-setup
+// service gives them; empty when there are none, which reads as a failure.
+std::string IdList(const CapturedDevice& device) {
+  std::string list;
+  for (const std::string& id : device.hardwareIds) {
+    list += id;
+    list += '\0';
+  }
+  if (!list.empty()) list += '\0';
+  return list;
 }
 
 }  // namespace
 
 ScopedCapture::ScopedCapture(const CapturedDevices& devices)
     : replaced_(capture) {
-  capture = &devices;
+  idLists_.reserve(devices.size());
+  for (const CapturedDevice& device : devices)
+    idLists_.push_back(IdList(device));
+  capture = &idLists_;
 }
 
 ScopedCapture::~ScopedCapture() { capture = replaced_; }
@@ -51,11 +68,9 @@ PropertyRead ReadDeviceProperty(DeviceList list, const DeviceRecord& device,
                                     required);
   const std::uint32_t index = RecordIndex(device);
   if (property != kPropertyHardwareId || index >= capture->size() ||
-      (*capture)[index].hardwareIds.empty())
+      (*capture)[index].empty())
     return PropertyRead::kFailed;
-  std::string data;
-  for (const std::string& id : (*capture)[index].hardwareIds) data += id + '\0';
-  data += '\0';
+  const std::string& data = (*capture)[index];
   *required = static_cast<std::uint32_t>(data.size());
   if (size < data.size()) return PropertyRead::kBufferTooSmall;
   std::memcpy(buffer, data.data(), data.size());

@@ -31,7 +31,10 @@ class ScopedCapture {
   ScopedCapture& operator=(const ScopedCapture&) = delete;
 
  private:
-  const CapturedDevices* replaced_;
+  // Each device's hardware IDs as the property reads them, made once: the
+  // launcher's pass asks for every device's at every entry.
+  std::vector<std::string> idLists_;
+  const std::vector<std::string>* replaced_;
 };
 
 }  // namespace pomvarin::platform

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/posix/profile_lines.h"
+#include "platform/system_profile.h"
 
 namespace pomvarin::platform::posix {
 
@@ -156,8 +157,9 @@ bool KeptStillHolds(const char* path) {
 
 }  // namespace
 
-void ReadProfileString(const char* section, const char* key,
-                       const char* fallback, Text& value, const char* path) {
+void ReadSystemProfileString(const char* section, const char* key,
+                             const char* fallback, Text& value,
+                             const char* path) {
   posix::PosixPath posixPath;
   if (!posix::ToPosixPath(path, posixPath)) {
     posix::FindProfileValue(nullptr, 0, section, key, fallback, value);

@@ -4,6 +4,7 @@
 #include "platform/profile_sections.h"
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "platform/posix/posix_common.h"
@@ -21,12 +22,61 @@ bool ReadProfileFile(const char* path, posix::HeapBlock* contents,
          posix::ReadWholeFile(posixPath, contents, size);
 }
 
+std::string LowerName(posix::Span name) {
+  return LowerAscii(std::string(name.begin, name.length));
+}
+
+// The "[" of a section line: only blanks stand between it and the name.
+const char* OpeningBracket(posix::Span name) {
+  const char* at = name.begin - 1;
+  while (*at != '[') --at;
+  return at;
+}
+
 }  // namespace
 
 bool CanReadProfile(const char* path) {
   posix::HeapBlock contents;
   std::size_t size = 0;
   return ReadProfileFile(path, &contents, &size);
+}
+
+struct ProfileFile::State {
+  posix::HeapBlock contents;
+  std::size_t size = 0;
+  // The first section of each name, from its "[" to the next section's, by
+  // its name in ASCII lower case: the reader looks into no other.
+  std::unordered_map<std::string, posix::Span> sections;
+};
+
+ProfileFile::ProfileFile(const char* path) : state_(new State) {
+  if (!ReadProfileFile(path, &state_->contents, &state_->size)) return;
+  const char* const end = state_->contents.get() + state_->size;
+  posix::ProfileLines lines(state_->contents.get(), state_->size);
+  posix::ProfileLine line;
+  posix::Span* open = nullptr;  // the section being read, if first of its name
+  while (lines.Next(line)) {
+    if (line.kind != posix::ProfileLine::kSection) continue;
+    const char* start = OpeningBracket(line.name);
+    if (open) open->length = static_cast<std::size_t>(start - open->begin);
+    const auto [at, fresh] = state_->sections.try_emplace(
+        LowerName(line.name), posix::Span{start, 0});
+    open = fresh ? &at->second : nullptr;
+  }
+  if (open) open->length = static_cast<std::size_t>(end - open->begin);
+}
+
+ProfileFile::~ProfileFile() = default;
+
+void ProfileFile::Read(const char* section, const char* key,
+                       const char* fallback, Text& value) const {
+  posix::Span found{nullptr, 0};
+  if (section) {
+    const auto at = state_->sections.find(LowerName(posix::TrimText(section)));
+    if (at != state_->sections.end()) found = at->second;
+  }
+  posix::FindProfileValue(found.begin, found.length, section, key, fallback,
+                          value);
 }
 
 std::vector<ProfileSection> ListProfileSections(const char* path) {

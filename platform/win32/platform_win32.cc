@@ -2,6 +2,7 @@
 // platform/win32 are the only ones that include the Windows headers.
 #include "platform/platform.h"
 #include "platform/system_devices.h"
+#include "platform/system_profile.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -62,8 +63,9 @@ bool ReadCurrentDirectory(Text& directory) {
   return true;
 }
 
-void ReadProfileString(const char* section, const char* key,
-                       const char* fallback, Text& value, const char* path) {
+void ReadSystemProfileString(const char* section, const char* key,
+                             const char* fallback, Text& value,
+                             const char* path) {
   GetPrivateProfileStringA(section, key, fallback, value, kTextSize, path);
 }
 

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "common/ascii.h"
+#include "platform/system_profile.h"
 
 namespace pomvarin::platform {
 
@@ -70,6 +71,19 @@ std::vector<ProfileSection> ListProfileSections(const char* path) {
     sections.push_back(section);
   }
   return sections;
+}
+
+struct ProfileFile::State {
+  std::string path;
+};
+
+ProfileFile::ProfileFile(const char* path) : state_(new State{path}) {}
+
+ProfileFile::~ProfileFile() = default;
+
+void ProfileFile::Read(const char* section, const char* key,
+                       const char* fallback, Text& value) const {
+  ReadSystemProfileString(section, key, fallback, value, state_->path.c_str());
 }
 
 }  // namespace pomvarin::platform
