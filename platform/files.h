@@ -31,4 +31,8 @@ struct FileRead {
 FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
                        std::string* bytes);
 
+// Standard output takes the bytes written to it as they are: a file
+// printed there keeps its CR LF line ends.
+void KeepStandardOutputBytes();
+
 }  // namespace pomvarin::platform

@@ -73,4 +73,7 @@ bool ChangeDirectory(const char* path) {
   return posix::ToPosixPath(path, posixPath) && chdir(posixPath) == 0;
 }
 
+// Linux writes every byte as it is.
+void KeepStandardOutputBytes() {}
+
 }  // namespace pomvarin::platform

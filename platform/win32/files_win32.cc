@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+#include <cstdio>
+
 #include "common/owner.h"
 
 namespace pomvarin::platform {
@@ -67,5 +71,9 @@ FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
 bool ChangeDirectory(const char* path) {
   return SetCurrentDirectoryA(path) != FALSE;
 }
+
+// The C runtime's text mode would write each "\n" as CR LF, doubling the
+// CR of a line that ends in CR LF already.
+void KeepStandardOutputBytes() { _setmode(_fileno(stdout), _O_BINARY); }
 
 }  // namespace pomvarin::platform
