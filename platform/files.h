@@ -1,8 +1,9 @@
-// Files and folders beyond the launcher's listings: a file read whole, and
-// the folder a tool works in.
+// Files and folders beyond the launcher's listings: a file read whole, a
+// file read in pieces at chosen offsets, and the folder a tool works in.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace pomvarin::platform {
@@ -34,5 +35,24 @@ FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
 // Standard output takes the bytes written to it as they are: a file
 // printed there keeps its CR LF line ends.
 void KeepStandardOutputBytes();
+
+// A regular file found in a folder, held open for reads at chosen offsets:
+// what telling a setup's kind needs of a file, without reading it whole.
+// Anything but a regular file (a folder, a pipe) does not open.
+class FileAtOffsets {
+ public:
+  explicit FileAtOffsets(const char* path);
+  ~FileAtOffsets();
+  FileAtOffsets(const FileAtOffsets&) = delete;
+  FileAtOffsets& operator=(const FileAtOffsets&) = delete;
+
+  bool IsOpen() const;
+  // Up to size bytes from offset, into *bytes: fewer at the file's end,
+  // none past it. False when the file is not open or the read fails.
+  bool Read(std::uint64_t offset, std::size_t size, std::string* bytes);
+
+ private:
+  std::intptr_t handle_;  // the system's handle, or -1
+};
 
 }  // namespace pomvarin::platform

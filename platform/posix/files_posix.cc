@@ -68,6 +68,43 @@ FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
   }
 }
 
+FileAtOffsets::FileAtOffsets(const char* path) : handle_(-1) {
+  posix::PosixPath posixPath;
+  if (!posix::ToPosixPath(path, posixPath)) return;
+  posix::FileDescriptor fd(
+      open(posixPath, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat status;
+  if (fd && fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode))
+    handle_ = fd.release();
+}
+
+FileAtOffsets::~FileAtOffsets() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));
+}
+
+bool FileAtOffsets::IsOpen() const { return handle_ >= 0; }
+
+bool FileAtOffsets::Read(std::uint64_t offset, std::size_t size,
+                         std::string* bytes) {
+  bytes->clear();
+  if (handle_ < 0) return false;
+  bytes->resize(size);
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t read = pread(static_cast<int>(handle_), &(*bytes)[got],
+                               size - got, static_cast<off_t>(offset + got));
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) {
+      bytes->clear();
+      return false;
+    }
+    if (read == 0) break;
+    got += static_cast<std::size_t>(read);
+  }
+  bytes->resize(got);
+  return true;
+}
+
 bool ChangeDirectory(const char* path) {
   posix::PosixPath posixPath;
   return posix::ToPosixPath(path, posixPath) && chdir(posixPath) == 0;

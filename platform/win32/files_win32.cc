@@ -68,6 +68,48 @@ FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
   }
 }
 
+FileAtOffsets::FileAtOffsets(const char* path) : handle_(-1) {
+  // A folder does not open: that needs FILE_FLAG_BACKUP_SEMANTICS.
+  const HANDLE opened = CreateFileA(path, GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return;
+  ScopedFile file(opened);
+  if (GetFileType(opened) == FILE_TYPE_DISK)
+    handle_ = reinterpret_cast<std::intptr_t>(file.release());
+}
+
+FileAtOffsets::~FileAtOffsets() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+bool FileAtOffsets::IsOpen() const { return handle_ != -1; }
+
+bool FileAtOffsets::Read(std::uint64_t offset, std::size_t size,
+                         std::string* bytes) {
+  bytes->clear();
+  if (handle_ == -1) return false;
+  bytes->resize(size);
+  std::size_t got = 0;
+  while (got < size) {
+    // The offset goes with each read, so no file pointer is moved.
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset + got);
+    at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
+    DWORD read = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), &(*bytes)[got],
+                  static_cast<DWORD>(size - got), &read, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      bytes->clear();
+      return false;
+    }
+    if (read == 0) break;
+    got += read;
+  }
+  bytes->resize(got);
+  return true;
+}
+
 bool ChangeDirectory(const char* path) {
   return SetCurrentDirectoryA(path) != FALSE;
 }
