@@ -53,8 +53,23 @@ std::string VenName(const FolderVendor& vendor, const SetupProgram& setup) {
   return setup.folder.substr(setup.folder.rfind('\\') + 1);
 }
 
-// PENDING: the kinds of setups.
-bool SilentSwitchesOf(const SetupProgram&, std::string*, std::vector<std::string>*) { return false; }
+// The switches that run the setup unseen and keep it from restarting
+// Windows; false when its kind has none of its own.
+bool SilentSwitchesOf(const SetupProgram& setup, std::string* switches,
+                      std::vector<std::string>* comments) {
+  *switches = RecommendedSwitches(setup.kind);
+  if (switches->empty()) return false;
+  if (setup.kind == SetupKind::kInstallShield)
+    comments->push_back(
+        "SilentInstall's switches are those of an InstallShield setup built "
+        "on Windows Installer; an InstallScript one needs /s /f1 naming a "
+        "response file recorded with /r, on the disc");
+  return true;
+}
+
+std::string Article(const std::string& name) {
+  return (name.find_first_of("aeiouAEIOU") == 0 ? "an " : "a ") + name;
+}
 
 std::string Line(const std::string& text) { return text + "\r\n"; }
 
@@ -151,7 +166,8 @@ WrittenIni WriteDiscIni() {
     std::string switches;
     if (!SilentSwitchesOf(setup, &switches, &comments)) {
       comments.push_back("fill in SilentInstall's switches: " + setup.name +
-                         " is a program of unknown kind");
+                         " is " + Article(SetupKindName(setup.kind)) +
+                         ", whose switches depend on what it runs");
     } else if (silent.size() + 1 + switches.size() > kValueLimit) {
       comments.push_back("SilentInstall holds the name alone: with its "
                          "switches it passes the 259 characters a value holds");

@@ -197,6 +197,12 @@ VendorFolders FindVendorFolders(const std::string& disc,
       found.kept.erase(found.kept.begin() + j);
     }
   }
+  // In the order of their paths: the same disc gives the same file, in
+  // whatever order a system lists its folders.
+  std::sort(found.kept.begin(), found.kept.end(),
+            [](const VendorFolder& a, const VendorFolder& b) {
+              return UpperAscii(a.setup.folder) < UpperAscii(b.setup.folder);
+            });
   return found;
 }
 

@@ -43,7 +43,7 @@ bool MayServe(const std::string& venId, const std::string& id);
 std::string RootDirValue(const std::string& disc, const std::string& folder);
 
 struct VendorFolders {
-  std::vector<VendorFolder> kept;  // in walk order
+  std::vector<VendorFolder> kept;  // by path
   std::vector<LeftOut> leftOut;
 };
 
