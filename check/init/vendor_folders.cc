@@ -178,6 +178,21 @@ VendorFolders FindVendorFolders(const std::string& disc,
     }
     found.kept.push_back(std::move(folder));
   }
+  // Packages no setup starts for are the author's to look at: the check
+  // warns of them.
+  for (const auto& [key, package] : packages) {
+    if (std::any_of(taken.begin(), taken.end(), [&](const std::string& folder) {
+          return Within(key, folder);
+        }))
+      continue;
+    if (!package.inf.parsed)
+      found.leftOut.push_back(
+          LeftOut{package.path, "an .inf Windows refuses (a broken package)"});
+    else if (!package.inf.ids.empty())
+      found.leftOut.push_back(LeftOut{
+          package.path, "no folder at or above it holds a setup program, so "
+                        "no entry starts for the PCI devices it lists"});
+  }
   // One vendor's setups for several Windows versions: the newest stays.
   for (std::size_t i = 0; i < found.kept.size(); ++i) {
     for (std::size_t j = i + 1; j < found.kept.size();) {

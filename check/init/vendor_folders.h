@@ -28,7 +28,8 @@ struct VendorFolder {
   std::vector<std::string> unreadPackages;  // .inf paths Windows refuses
 };
 
-// A folder with a setup that gets no entry, and why, for people.
+// A folder with a setup that gets no entry, or a package that no entry's
+// setup comes with, and why, for people.
 struct LeftOut {
   std::string folder;
   std::string why;

@@ -3,7 +3,7 @@
 
 The disc holds NSIS installers built with makensis, a Windows Installer
 package built with wixl, a setup of no kind the check knows, UTF-16 and
-ANSI .inf files, one vendor's setups for two Windows versions and a chipset
+ANSI .inf files, a broken one, one vendor's setups for two Windows versions and a chipset
 folder of two vendors. The file --init writes is checked against a machine
 with every device its packages serve: every entry's setup starts, and every
 warning is one that a comment of the file announced.
@@ -40,6 +40,7 @@ WXS = """<?xml version="1.0"?>
 # for it, by its kind (of the packages) or key (of Pomvarin.ini).
 ANNOUNCED = {
     "a false start": "falseStart",
+    "a broken package": "brokenInf",
 }
 
 # (folder, maker, IDs, UTF-16)
@@ -110,6 +111,9 @@ def make_disc(disc, work):
                  "audio.wxs"], work)
     if built.returncode != 0:
         sys.exit("wixl failed: " + built.stderr.decode(errors="replace"))
+    os.makedirs(os.path.join(disc, "Drivers/Extras"))
+    with open(os.path.join(disc, "Drivers/Extras/old.inf"), "w") as f:
+        f.write("[Version\n")
     # A program of no installer kind: its switches are the author's to write.
     with open(os.path.join(disc, "Drivers/Chipset/setup.exe"), "wb") as f:
         f.write(b"MZ" + bytes(510))
