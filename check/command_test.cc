@@ -207,7 +207,8 @@ TEST(CommandTest, ChecksADiscOverSeveralMachines) {
              "SilentInstall=s.exe /q\n");
   disc.Write("disc/Intel/s.exe");
   disc.Write("disc/Intel/i.inf",
-             "[Manufacturer]\nM=Models\n[Models]\nd = i, PCI\\VEN_8086&DEV_0D57\n");
+             "[Version]\nSignature=$Windows NT$\n[Manufacturer]\nM=Models\n"
+             "[Models]\nd = i, PCI\\VEN_8086&DEV_0D57\n");
   disc.Write("pcs/a.txt", kCapture);
   disc.Write("pcs/c.txt", kCapture);  // the same devices: one configuration
   disc.Write("pcs/notes.md", "Hello,\nthis is no capture.\n");

@@ -63,6 +63,10 @@ class FleetChecker {
                  problem.message +
                  (package.inf.parsed ? "" : "; the file is not read further "
                                             "and serves no device"));
+      const std::string& strings = package.inf.stringsSection;
+      if (!strings.empty())
+        report_.localisedStrings.push_back(
+            {package.path, "Strings" + UpperAscii(strings.substr(7))});
       for (const std::string& id : package.inf.ids) byId_[id].push_back(p);
     }
     for (std::size_t e = 0; e < Entries().size(); ++e) CheckVenId(e);

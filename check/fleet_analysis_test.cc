@@ -48,7 +48,8 @@ std::string Vendor(int n, const std::string& venId, const std::string& folder) {
 }
 
 std::string Models(const std::string& ids) {
-  return "[Manufacturer]\nM=Models\n[Models]\nd = i, " + ids + "\n";
+  return "[Version]\nSignature=$Windows NT$\n[Manufacturer]\nM=Models\n"
+         "[Models]\nd = i, " + ids + "\n";
 }
 
 Device WithClass(const std::string& venDev, const std::string& rest,

@@ -18,24 +18,49 @@ bool IsPciId(const std::string& id) {
   return id.size() > 4 && LowerAscii(id.substr(0, 4)) == "pci\\";
 }
 
-// The first reading: every line checked, the [Manufacturer] lines kept and
-// the strings section chosen.
+// The signatures that make a file an .inf file to Windows, in lower case.
+const char* const kSignatures[] = {"$windows nt$", "$chicago$", "$windows 95$"};
+
+// The first reading: every line checked, the [Manufacturer] lines and the
+// [Version] signature kept, and the strings section chosen.
 class ManufacturerReader : public InfLineSink {
  public:
   void Section(const std::string& lowerName) override {
     inManufacturer_ = lowerName == "manufacturer";
+    inVersion_ = lowerName == "version";
     stringsSection_.See(lowerName);
   }
 
   void Line(InfLine line) override {
+    if (inVersion_ && !signatureLine_ && LowerAscii(line.key) == "signature") {
+      signatureLine_ = line.number;
+      signature_ = line.values[0];
+    }
     if (inManufacturer_) lines_.push_back(std::move(line));
   }
 
+  // False, with the reason, when the file has none of the signatures.
+  bool Signed(InfProblem* refusal) const {
+    for (const char* known : kSignatures)
+      if (LowerAscii(signature_) == known) return true;
+    *refusal = InfProblem{
+        signatureLine_ ? signatureLine_ : 1,
+        (signatureLine_ ? "the [Version] Signature \"" + signature_ +
+                              "\" is not"
+                        : std::string("no [Version] Signature of")) +
+            " \"$Windows NT$\", \"$Chicago$\" or \"$Windows 95$\": Windows "
+            "reads no other file as an .inf file"};
+    return false;
+  }
+
   const std::vector<InfLine>& lines() const { return lines_; }
-  const std::string& stringsSection() const { return stringsSection_.chosen(); }
+  const StringsSectionChoice& stringsSection() const { return stringsSection_; }
 
  private:
   bool inManufacturer_ = false;
+  bool inVersion_ = false;
+  int signatureLine_ = 0;
+  std::string signature_;
   std::vector<InfLine> lines_;
   StringsSectionChoice stringsSection_;
 };
@@ -54,34 +79,19 @@ ModelsNaming NameModels(const InfLine& line, const InfStrings& strings,
                         const InfTarget* target) {
   ModelsNaming naming;
   naming.line = line.number;
-  const std::string models =
-      Substitute(strings, line.values[0], line.number, &naming.problems);
-  const InfTarget* best = nullptr;
-  std::vector<InfTarget> decorations(line.values.size());
-  for (std::size_t i = 1; i < line.values.size(); ++i) {
-    const std::string decoration =
-        Substitute(strings, line.values[i], line.number, &naming.problems);
-    if (!ParseInfTarget(decoration, &decorations[i])) {
-      naming.problems.push_back(InfProblem{
-          line.number, "\"" + decoration + "\" is no decoration such as "
-                       "NTamd64 or NTx86.6.1"});
-      continue;
-    }
-    if (!target) {
-      naming.names.push_back(models + "." + decoration);
-    } else if (Suits(decorations[i], *target) &&
-               (!best || MoreSpecific(decorations[i], *best))) {
-      best = &decorations[i];
-      naming.names.assign(1, models + "." + decoration);
-    }
-  }
-  // The undecorated section serves where no decoration suits, but never
-  // a 64-bit system, which needs a decorated one.
-  const bool undecorated =
-      !target || (!best && (target->architecture.empty() ||
-                            target->architecture == "x86"));
-  if (undecorated) naming.names.insert(naming.names.begin(), models);
-  naming.firstMayBeAbsent = undecorated && line.values.size() > 1;
+  std::vector<std::string> fields;
+  for (const std::string& value : line.values)
+    fields.push_back(
+        Substitute(strings, value, line.number, &naming.problems));
+  const ModelsChoice choice = ChooseModels(
+      fields[0], std::vector<std::string>(fields.begin() + 1, fields.end()),
+      target);
+  for (const std::string& none : choice.notDecorations)
+    naming.problems.push_back(InfProblem{
+        line.number, "\"" + none + "\" is no decoration such as NTamd64 or "
+                     "NTx86.6.1"});
+  naming.names = choice.sections;
+  naming.firstMayBeAbsent = choice.undecorated && fields.size() > 1;
   return naming;
 }
 
@@ -104,6 +114,7 @@ struct Models {
   // problems of their tokens: every line naming a section meets them anew.
   std::map<std::string, std::vector<InfProblem>> sections;
   std::map<std::string, IdPlace> ids;  // the PCI IDs they list
+  std::string stringsSection;  // see InfPackage
 };
 
 // The third reading: the models sections that are named, each read once
@@ -149,9 +160,12 @@ class ModelsReader : public InfLineSink {
 bool ReadModels(std::string_view text, const InfTarget* target,
                 Models* models, InfProblem* refusal) {
   ManufacturerReader manufacturer;
-  if (!ReadInfLines(text, manufacturer, refusal)) return false;
-  const InfStrings strings =
-      ReadInfStrings(text, manufacturer.stringsSection());
+  if (!ReadInfLines(text, manufacturer, refusal) ||
+      !manufacturer.Signed(refusal))
+    return false;
+  const StringsSectionChoice& choice = manufacturer.stringsSection();
+  if (choice.localised()) models->stringsSection = choice.chosen();
+  const InfStrings strings = ReadInfStrings(text, choice.chosen());
   // Each models section named, by lower-case name, and when it is first.
   std::map<std::string, std::size_t> firstNamings;
   for (const InfLine& line : manufacturer.lines()) {
@@ -191,16 +205,6 @@ InfPackage ReadInf(const std::string& bytes, const InfTarget* target) {
     package.parsed = false;
     return package;
   }
-  const std::size_t nul = text.find('\0');
-  if (nul != std::string::npos) {
-    int line = 1;
-    for (std::size_t i = 0; i < nul; ++i) line += text[i] == '\n';
-    package.problems.push_back(InfProblem{
-        line, "a NUL byte: not an ANSI or UTF-16 LE (with byte-order mark) "
-              "text"});
-    package.parsed = false;
-    return package;
-  }
   // The text is read three times, each reading keeping only what the next
   // needs, so that what is held grows with the package, not the file.
   Models models;
@@ -210,6 +214,7 @@ InfPackage ReadInf(const std::string& bytes, const InfTarget* target) {
     package.parsed = false;
     return package;
   }
+  package.stringsSection = models.stringsSection;
   for (const ModelsNaming& naming : models.namings) {
     Append(naming.problems, &package);
     for (std::size_t i = 0; i < naming.names.size(); ++i) {

@@ -24,6 +24,11 @@ struct InfPackage {
   // once, in file order.
   std::vector<std::string> manufacturers;
   std::vector<InfProblem> problems;
+  // In a file with localised [Strings.LLLL] sections, the strings section
+  // read, as the file names it in lower case: Windows takes its locale's,
+  // and the check, which knows no locale, [Strings] (as on a system whose
+  // locale the file does not name), else the first localised one by name.
+  std::string stringsSection;
 };
 
 // Reads an .inf file's bytes (ANSI, UTF-8 with a byte-order mark, or UTF-16

@@ -1,5 +1,5 @@
 // The lines of an .inf text, split by the rules Windows reads them by:
-// comments, quotes, lines continued with "\", section headings.
+// comments, quotes, lines continued with "\", section headings, blanks.
 #pragma once
 
 #include <string>
@@ -12,8 +12,10 @@ namespace pomvarin::check {
 
 // One logical line below a section heading.
 struct InfLine {
-  int number = 0;                   // of its first physical line, from 1
-  std::string key;                  // empty for a line without "="
+  int number = 0;  // of its first physical line, from 1
+  // The text before an "=" that comes before any ","; empty without one,
+  // except that a line of one field is its own key, as Windows has it.
+  std::string key;
   // At least one (the text after "="); quotes removed, not yet substituted.
   std::vector<std::string> values;
 };
@@ -30,8 +32,8 @@ class InfLineSink {
 };
 
 // Hands every heading and line of text to sink, in file order. False, with
-// the reason in *refusal, at the first line Windows refuses: the file then
-// serves no device.
+// the reason in *refusal, when Windows refuses the file: it then serves no
+// device.
 bool ReadInfLines(std::string_view text, InfLineSink& sink,
                   InfProblem* refusal);
 

@@ -30,9 +30,11 @@ class StringsReader : public InfLineSink {
 }  // namespace
 
 void StringsSectionChoice::See(const std::string& lowerName) {
+  const bool localised = lowerName.rfind("strings.", 0) == 0;
+  localised_ = localised_ || localised;
   if (lowerName == "strings") {
     chosen_ = lowerName;
-  } else if (lowerName.rfind("strings.", 0) == 0 && chosen_ != "strings" &&
+  } else if (localised && chosen_ != "strings" &&
              (chosen_.empty() || lowerName < chosen_)) {
     chosen_ = lowerName;
   }

@@ -10,17 +10,22 @@
 
 namespace pomvarin::check {
 
-// Which section the tokens are looked up in: [Strings], or in a file with
-// only localised ones ([Strings.0407]), the first of those by name.
+// Which section the tokens are looked up in. Windows takes the one of its
+// locale ([Strings.0407]), else [Strings]; knowing no locale, the check
+// takes [Strings], or in a file with only localised ones the first of those
+// by name.
 class StringsSectionChoice {
  public:
   // Each section heading of the file, its name in lower case.
   void See(const std::string& lowerName);
   // The lower-case name; empty when the file has no strings section.
   const std::string& chosen() const { return chosen_; }
+  // Whether the file has localised sections, so that a locale could matter.
+  bool localised() const { return localised_; }
 
  private:
   std::string chosen_;
+  bool localised_ = false;
 };
 
 // One strings section by lower-case key: a token costs one look-up, however

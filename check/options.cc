@@ -25,7 +25,7 @@ bool IsHelpSwitch(const std::string& argument) {
 
 std::string ShortUsage(const std::string& program) {
   return "usage: " + program +
-         " [FOLDER] [--devices FILE|DIR]... [--target NTarch.major.minor]"
+         " [FOLDER] [--devices FILE|DIR]... [--target DECORATION]"
          " [--json]\n"
          "       " + program + " --list [--devices FILE] [--json]\n"
          "       " + program + " --trace [FOLDER] [-- ARGUMENTS]\n"
@@ -47,9 +47,14 @@ std::string Help(const std::string& program) {
          "                  file a machine), checks the disc over all those\n"
          "                  machines. A capture is the saved output of one of:\n" +
          CaptureFormatLines() +
-         "  --target DEC    read the .inf files for one system, as a models\n"
-         "                  section decoration names it (NTamd64.10.0); without\n"
-         "                  it every decorated models section counts\n"
+         "  --target DECORATION\n"
+         "                  read the .inf files for one system, as a models\n"
+         "                  section decoration names it:\n"
+         "                  NTarch.major.minor.producttype.suitemask.build\n"
+         "                  (NTamd64.10.0...19045, NTx86.6.1.3 for a server);\n"
+         "                  left out are x86, the newest version and build, a\n"
+         "                  workstation and no suite. Without it every\n"
+         "                  decorated models section counts\n"
          "  --json          print JSON instead of text\n"
          "  --trace         run the launcher beside this program in FOLDER with\n"
          "                  the ARGUMENTS after --, and print its trace lines as\n"

@@ -61,6 +61,13 @@ void WritePlace(JsonWriter& json, const std::vector<Configuration>& checked,
 void WritePackages(JsonWriter& json, const std::vector<Configuration>& checked,
                    bool fleet, const FleetReport& packages) {
   json.Key("infFiles").Number(packages.infFiles);
+  json.Key("localisedStrings").BeginArray(JsonLayout::kLinePerItem);
+  for (const LocalisedStrings& strings : packages.localisedStrings)
+    json.BeginObject()
+        .Key("inf").String(strings.inf)
+        .Key("section").String(strings.section)
+        .EndObject();
+  json.EndArray();
   json.Key("unserved").BeginArray(JsonLayout::kLinePerItem);
   for (std::size_t c = 0; c < packages.configurations.size(); ++c) {
     json.BeginObject();

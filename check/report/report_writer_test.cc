@@ -124,6 +124,7 @@ TEST(JsonReportWriterTest, GivesToolsTheSameFacts) {
       "  \"summary\": \"1 of 1 vendor entry match. The launcher would start 1 "
       "setup (1 with /s) and show no warning box.\",\n"
       "  \"infFiles\": 0,\n"
+      "  \"localisedStrings\": [],\n"
       "  \"unserved\": [\n"
       "    {\"machine\": \"\", \"byVendor\": {}}\n"
       "  ],\n"

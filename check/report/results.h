@@ -84,8 +84,16 @@ struct Coverage {
   std::map<std::string, std::vector<std::string>> unserved;
 };
 
+// A package with localised [Strings.LLLL] sections and the strings section
+// the check read in it: no capture tells the machine's locale.
+struct LocalisedStrings {
+  std::string inf;
+  std::string section;  // "Strings" or "Strings.0407"
+};
+
 struct FleetReport {
   std::size_t infFiles = 0;
+  std::vector<LocalisedStrings> localisedStrings;  // in the packages' order
   std::vector<Coverage> configurations;  // in their order
   std::vector<FleetWarning> warnings;
 };

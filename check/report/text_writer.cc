@@ -65,6 +65,11 @@ void AppendPackages(std::string& text, const std::vector<std::string>& places,
                     bool many, const FleetReport& packages) {
   text += "\nDriver packages: " + std::to_string(packages.infFiles) +
           " .inf files\n";
+  if (!packages.localisedStrings.empty())
+    text += "Strings sections read where a package has localised ones (no "
+            "locale is known):\n";
+  for (const LocalisedStrings& strings : packages.localisedStrings)
+    text += "  " + strings.inf + ": [" + strings.section + "]\n";
   text += "Devices no started entry's .inf serves:\n";
   for (std::size_t c = 0; c < packages.configurations.size(); ++c) {
     const auto& unserved = packages.configurations[c].unserved;
