@@ -7,6 +7,7 @@
 #include "check/ini_lint.h"
 #include "check/input_limits.h"
 #include "check/pass_recorder.h"
+#include "check/setup_kind_lint.h"
 #include "check/setup_lint.h"
 #include "check/ven_id_lint.h"
 #include "devices/device_matcher.h"
@@ -24,7 +25,8 @@ namespace {
 // The warnings of one entry whose section is there.
 void LintEntry(const platform::ProfileSection* section,
                const EntryReport& entry, const VendorEntry& values,
-               const Devices& devices, std::vector<Warning>* warnings) {
+               const Devices& devices, SetupKindLint& kindLint,
+               std::vector<Warning>* warnings) {
   for (const char* key : kVendorKeys) {
     if (std::strcmp(key, "VenName") != 0 && !HasKey(section, key))
       warnings->push_back(
@@ -36,9 +38,11 @@ void LintEntry(const platform::ProfileSection* section,
   if (HasKey(section, "SetupFileName"))
     LintLaunchSpec(entry, "SetupFileName", values.setupFileName, entry.normal,
                    warnings);
-  if (HasKey(section, "SilentInstall"))
+  if (HasKey(section, "SilentInstall")) {
     LintLaunchSpec(entry, "SilentInstall", values.silentInstall, entry.silent,
                    warnings);
+    kindLint.LintSilentSetups(entry, warnings);
+  }
 }
 
 // The platform's readers take the file whole, and the check reads it
@@ -53,7 +57,8 @@ bool LargerThanTheLimit(const char* configurationPath) {
 
 }  // namespace
 
-DiscCheck::DiscCheck() : searches_(new SetupSearches) {}
+DiscCheck::DiscCheck()
+    : searches_(new SetupSearches), kindLint_(new SetupKindLint) {}
 
 DiscCheck::~DiscCheck() = default;
 
@@ -100,7 +105,7 @@ void DiscCheck::Check(const Devices& devices, DeviceOrigin origin,
     }
     if (entry.sectionPresent)
       LintEntry(index_->Find(entry.section), entry, values[i], devices,
-                &report->warnings);
+                *kindLint_, &report->warnings);
   }
   SortWarningsByFileOrder(*index_, &report->warnings);
 }

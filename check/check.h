@@ -30,6 +30,7 @@ enum class DeviceOrigin {
 };
 
 class SectionIndex;
+class SetupKindLint;
 class SetupSearches;
 
 // The disc in the current directory, read once for every set of devices it
@@ -59,6 +60,7 @@ class DiscCheck {
   std::set<std::int32_t> present_;
   Report disc_;  // the count and the warnings of the file alone
   std::unique_ptr<SetupSearches> searches_;
+  std::unique_ptr<SetupKindLint> kindLint_;  // what each entry's files give
 };
 
 // Checks the disc in the current directory against one set of devices.

@@ -10,9 +10,13 @@
 #include "check/input_limits.h"
 #include "check/machines.h"
 #include "check/options.h"
+#include "check/report/html_text.h"
+#include "check/report/html_writer.h"
 #include "check/report/outcome.h"
 #include "check/report/report_writer.h"
+#include "check/setup_kind_lint.h"
 #include "check/trace.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "pomvarin_version.h"
 
@@ -39,6 +43,18 @@ CommandResult RunInit(const std::string& program, const std::string& folder) {
   const WrittenIni ini = WriteDiscIni();
   if (ini.status == kCannotCheck) return Fail(program, ini.error);
   return CommandResult{ini.status, ini.text, "", true};
+}
+
+std::string Now() { return UtcTimeText(platform::SecondsSince1970()); }
+
+// Writes the page --html asks for. The report on standard output stands
+// either way; a page that cannot be written makes the status 2.
+void WritePage(const std::string& program, const std::string& path,
+               const std::string& page, CommandResult* result) {
+  std::string reason;
+  if (platform::WriteFileWhole(path, page, &reason)) return;
+  result->status = kCannotCheck;
+  result->err += program + ": cannot write " + path + ": " + reason + "\n";
 }
 
 }  // namespace
@@ -91,6 +107,12 @@ CommandResult RunCommand(const std::string& program,
     return CommandResult{kCannotCheck, "",
                          skippedText + program + ": no capture to check\n"};
 
+  // The page's file is named from where the command was given, not from the
+  // disc's folder that the check enters.
+  std::string pagePath;
+  if (!options.html.empty() &&
+      !platform::AbsolutePath(options.html, &pagePath, &error))
+    return Fail(program, "cannot write " + options.html + ": " + error);
   if (!options.folder.empty() &&
       !platform::ChangeDirectory(options.folder.c_str()))
     return Fail(program, "cannot enter the folder " + options.folder);
@@ -114,8 +136,14 @@ CommandResult RunCommand(const std::string& program,
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
   DistinctWarnings distinct;
-  for (Configuration& configuration : configurations) {
+  SetupKindLint kindLint;
+  for (std::size_t c = 0; c < configurations.size(); ++c) {
+    Configuration& configuration = configurations[c];
     disc.Check(configuration.devices, origin, &configuration.report);
+    kindLint.LintStartsTogether(configuration.report,
+                                fleet ? "configuration " + std::to_string(c + 1)
+                                      : "this machine",
+                                &configuration.report.warnings);
     // A fleet's report shows the warnings over all machines only.
     if (fleet) distinct.Add(std::move(configuration.report.warnings));
   }
@@ -127,15 +155,25 @@ CommandResult RunCommand(const std::string& program,
   const std::vector<Warning>& warnings =
       fleet ? distinct.warnings() : configurations[0].report.warnings;
   const int status = CheckStatus(allRead, warnings, packages);
-  if (fleet)
-    return CommandResult{
+  if (fleet) {
+    CommandResult result{
         status, writer->Fleet(configurations, skipped, warnings, packages),
         skippedText};
+    if (!pagePath.empty())
+      WritePage(program, pagePath,
+                HtmlFleet(configurations, skipped, warnings, packages, Now()),
+                &result);
+    return result;
+  }
   const Configuration& machine = configurations[0];
   const DeviceSource source{options.captures.empty() ? "" : options.captures[0],
                             machine.devices.size(), NotesOf(machine.devices)};
-  return CommandResult{status, writer->SingleMachine(machine, source, packages),
+  CommandResult result{status, writer->SingleMachine(machine, source, packages),
                        ""};
+  if (!pagePath.empty())
+    WritePage(program, pagePath,
+              HtmlSingleMachine(machine, source, packages, Now()), &result);
+  return result;
 }
 
 }  // namespace pomvarin::check

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,7 +47,8 @@ TEST(CommandTest, ArgumentsItCannotUseGiveStatus2AndAShortUsage) {
       {"--list", "folder"}, {"--trace", "--json"},
       {"--list", "--trace"}, {"--trace", "--devices", "capture.txt"},
       {"folder", "--", "/s"}, {"--target", "Win10"},
-      {"--list", "--devices", "a", "--devices", "b"}};
+      {"--list", "--devices", "a", "--devices", "b"}, {"--html"},
+      {"--list", "--html", "page.html"}, {"--trace", "--html", "page.html"}};
   for (const auto& arguments : cases) {
     const CommandResult result = RunCheck(arguments);
     EXPECT_EQ(result.status, kCannotCheck) << arguments[0];
@@ -194,6 +199,46 @@ TEST(CommandTest, StatusTellsWarningsFromACleanDiscAndFromNoCheck) {
             std::string::npos) << large.err;
   EXPECT_EQ(RunCheck({"--devices", (disc.path() / "none.txt").string()}).status,
             kCannotCheck);
+}
+
+// --html writes the page as well as the report, at the path as named where
+// the command was given; a page that cannot be written fails the run and
+// leaves nothing behind.
+TEST(CommandTest, WritesTheHtmlPageWholeOrFailsTheRun) {
+  TempDisc disc;
+  disc.Write("devices.txt", kCapture);
+  disc.Write("good/Pomvarin.ini",
+             "[PomvarinInfo]\nVendorCount=1\n[VendorInfo1]\nVenName=Intel\n"
+             "VenID=VEN_8086\nSetupFileRootDir=\\Intel\nSetupFileName=s.exe\n"
+             "SilentInstall=s.exe /q\n");
+  disc.Write("good/Intel/s.exe");
+  // Each run enters the disc's folder: it starts again where it was given.
+  const auto run = [&](std::vector<std::string> arguments) {
+    std::filesystem::current_path(disc.path());
+    arguments.insert(arguments.begin(), {"good", "--devices", "devices.txt"});
+    return RunCheck(arguments);
+  };
+
+  const CommandResult paged = run({"--json", "--html", "page.html"});
+  EXPECT_EQ(paged.status, kNothingWrong) << paged.err;
+  EXPECT_EQ(paged.out, run({"--json"}).out);
+  std::ifstream file(disc.path() / "page.html", std::ios::binary);
+  const std::string page{std::istreambuf_iterator<char>(file), {}};
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>\n", 0), 0u);
+  EXPECT_NE(page.find("<td class=matched title=\"PCI\\VEN_8086&amp;DEV_0D57&amp;"),
+            std::string::npos) << page;
+
+  for (const char* target : {"missing/page.html", "good"}) {
+    const CommandResult failed = run({"--html", target});
+    EXPECT_EQ(failed.status, kCannotCheck) << target;
+    EXPECT_NE(failed.out.find("and show no warning box."), std::string::npos);
+    EXPECT_EQ(failed.err.rfind("pomvarin-check: cannot write ", 0), 0u)
+        << failed.err;
+  }
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(disc.path()))
+    left.insert(entry.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{"devices.txt", "good", "page.html"}));
 }
 
 // Several machines: a folder of captures and a file more; what is no

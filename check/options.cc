@@ -26,7 +26,7 @@ bool IsHelpSwitch(const std::string& argument) {
 std::string ShortUsage(const std::string& program) {
   return "usage: " + program +
          " [FOLDER] [--devices FILE|DIR]... [--target DECORATION]"
-         " [--json]\n"
+         " [--json] [--html FILE]\n"
          "       " + program + " --list [--devices FILE] [--json]\n"
          "       " + program + " --trace [FOLDER] [-- ARGUMENTS]\n"
          "       " + program + " --init [FOLDER]\n"
@@ -56,6 +56,9 @@ std::string Help(const std::string& program) {
          "                  workstation and no suite. Without it every\n"
          "                  decorated models section counts\n"
          "  --json          print JSON instead of text\n"
+         "  --html FILE     also write the report as one HTML page to FILE, to\n"
+         "                  look at, share and print; the text or JSON report\n"
+         "                  still goes to standard output\n"
          "  --trace         run the launcher beside this program in FOLDER with\n"
          "                  the ARGUMENTS after --, and print its trace lines as\n"
          "                  they come, then its exit status. This is a real run:\n"
@@ -73,9 +76,10 @@ std::string Help(const std::string& program) {
          "  --version       print the version\n"
          "\n"
          "Exit status: 0 nothing wrong, 1 warnings, 2 the check could not be\n"
-         "made (Pomvarin.ini, the folder or the devices cannot be read) or the\n"
-         "command line is wrong. With --trace: 0 the launcher exited with 0, 1\n"
-         "with another status, 2 it could not be found or started.\n";
+         "made (Pomvarin.ini, the folder or the devices cannot be read), the\n"
+         "command line is wrong or the --html page cannot be written. With\n"
+         "--trace: 0 the launcher exited with 0, 1 with another status, 2 it\n"
+         "could not be found or started.\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
@@ -105,6 +109,12 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         return false;
       }
       options->captures.push_back(arguments[++i]);
+    } else if (argument == "--html") {
+      if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+        *error = "--html needs a file";
+        return false;
+      }
+      options->html = arguments[++i];
     } else if (argument == "--target") {
       InfTarget ignored;
       if (i + 1 == arguments.size() ||
@@ -133,8 +143,13 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
     return false;
   }
   if (options->init && (options->list || options->json || options->trace ||
-                        !options->captures.empty() || !options->target.empty())) {
+                        !options->captures.empty() || !options->target.empty() ||
+                        !options->html.empty())) {
     *error = "--init takes only a folder";
+    return false;
+  }
+  if (!options->html.empty() && (options->list || options->trace)) {
+    *error = "--html takes no --list or --trace";
     return false;
   }
   if (options->list && options->captures.size() > 1) {

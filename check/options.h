@@ -16,6 +16,7 @@ struct Options {
   std::vector<std::string> captures;  // files, or folders of them
   std::string target;                 // a decoration such as NTamd64.10.0
   std::string folder;
+  std::string html;  // the file of the HTML page, or empty for none
   // After "--": the launcher's arguments for --trace.
   bool launcherArgumentsGiven = false;
   std::vector<std::string> launcherArguments;

@@ -28,6 +28,11 @@ const std::vector<SetupFile>& SetupSearches::Find(const char* root,
   if (fresh) {
     CollectSetupFiles files(&at->second);
     SearchSetup(root, spec, files);
+    for (SetupFile& file : at->second) {
+      auto [kind, unread] = kinds_.try_emplace(file.path);
+      if (unread) kind->second = RecogniseSetupKind(file.path.c_str());
+      file.kind = kind->second;
+    }
   }
   return at->second;
 }

@@ -15,9 +15,10 @@
 
 namespace pomvarin::check {
 
-// What the setup search finds below a root for a LaunchSpec, searched once
-// a run: what the search finds depends on the disc alone, so every
-// configuration of machines that matches the entry reads the same.
+// What the setup search finds below a root for a LaunchSpec, and the kind
+// of each file found, searched and read once a run: both depend on the
+// disc alone, so every configuration of machines that matches the entry
+// reads the same.
 class SetupSearches {
  public:
   const std::vector<SetupFile>& Find(const char* root, const char* spec);
@@ -25,6 +26,7 @@ class SetupSearches {
  private:
   std::map<std::pair<std::string, std::string>, std::vector<SetupFile>>
       found_;
+  std::map<std::string, SetupKind> kinds_;  // by path
 };
 
 // What would start below root in either mode.

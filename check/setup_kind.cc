@@ -65,7 +65,8 @@ class Blocks {
     auto found = blocks_.find(index);
     if (found != blocks_.end()) return found->second;
     std::string& block = blocks_[index];
-    if (blocks_.size() <= kMostBlocks) file_.Read(index * kBlock, kBlock, &block);
+    if (blocks_.size() <= kMostBlocks)
+      file_.Read(index * kBlock, kBlock, &block);
     return block;
   }
 
@@ -99,7 +100,7 @@ struct Section {
 // What the PE headers say, as far as the kinds need it.
 struct Program {
   std::vector<Section> sections;
-  std::uint64_t overlay = 0;  // where the last section's raw data ends
+  std::uint64_t overlay = 0;    // where the last section's raw data ends
   std::uint32_t resources = 0;  // the resource directory's address, or 0
 };
 
@@ -123,8 +124,7 @@ bool ReadProgram(Blocks& file, Program* program) {
   for (std::size_t at = 0; at + 40 <= table.size(); at += 40) {
     Section section{table.substr(at, 8), Number(table, at + 12, 4),
                     Number(table, at + 16, 4), Number(table, at + 20, 4)};
-    section.name.resize(section.name.find('\0') == std::string::npos
-                            ? 8 : section.name.find('\0'));
+    section.name = section.name.substr(0, section.name.find('\0'));
     program->overlay = std::max<std::uint64_t>(
         program->overlay, std::uint64_t{section.rawOffset} + section.rawSize);
     program->sections.push_back(section);
@@ -177,13 +177,14 @@ std::string Resource(Blocks& file, const Program& program, std::uint32_t type,
 bool IsBurn(Blocks& file, const Program& program) {
   for (const Section& section : program.sections)
     if (section.name == ".wixburn")
-      return file.Get(section.rawOffset, 4) == std::string("\x00\x43\xF1\x00", 4);
+      return file.Get(section.rawOffset, 4) ==
+             std::string("\x00\x43\xF1\x00", 4);
   return false;
 }
 
 bool IsNsis(Blocks& file, const Program& program) {
   const std::uint64_t first = (program.overlay + 511) / 512 * 512;
-  const std::string mark = "\xEF\xBE\xAD\xDE" "NullsoftInst";
+  const std::string mark = std::string("\xEF\xBE\xAD\xDE") + "NullsoftInst";
   for (std::uint64_t at = first; at < first + kBlock; at += 512)
     if (file.Get(at + 4, mark.size()) == mark) return true;
   return false;
@@ -198,7 +199,8 @@ bool IsInno(Blocks& file, const Program& program, const std::string& manifest) {
 
 bool IsInstallShield(Blocks& file, const Program& program,
                      const std::string& manifest, const std::string& overlay) {
-  return Holds(Resource(file, program, 16, 1, kBlock), Utf16("InstallShield")) ||
+  return Holds(Resource(file, program, 16, 1, kBlock),
+               Utf16("InstallShield")) ||
          Holds(manifest, "InstallShield") ||
          overlay.compare(0, 13, "InstallShield") == 0;
 }

@@ -56,6 +56,10 @@ bool UsesWindowsInstaller(SetupKind kind, std::string_view parameters);
 // "setup.iss" (beside the setup). "" for any other kind or parameters.
 std::string ResponseFile(SetupKind kind, std::string_view parameters);
 
+// The kind's switch against restarting Windows ("/norestart"; an
+// InstallShield setup's goes inside its /v"..."); "" where it has none.
+const char* NoRestartSwitch(SetupKind kind);
+
 // The parameters to write after the file name in SilentInstall for the
 // kind, its no-restart switch included ("/VERYSILENT /SUPPRESSMSGBOXES
 // /NORESTART"); "" for kinds with no switches of their own.

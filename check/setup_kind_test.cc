@@ -124,6 +124,7 @@ TEST(SetupSwitchesTest, TheRecommendedSwitchesSilenceTheirKind) {
     const std::string parameters = std::string(" ") + RecommendedSwitches(kind);
     EXPECT_EQ(Silences(kind, parameters), SwitchAnswer::kYes) << parameters;
     EXPECT_NE(KeepsFromRestarting(kind, parameters), SwitchAnswer::kNo) << parameters;
+    EXPECT_NE(parameters.find(NoRestartSwitch(kind)), std::string::npos) << parameters;
   }
   EXPECT_STREQ(RecommendedSwitches(SetupKind::kRarArchive), "");
   EXPECT_STREQ(RecommendedSwitches(SetupKind::kBatchFile), "");

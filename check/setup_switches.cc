@@ -42,7 +42,8 @@ std::vector<std::string> Arguments(std::string_view parameters) {
 // The switch's name without its "/" (or "-" where dashes count), in lower
 // case; "" for an argument that is no switch.
 std::string SwitchName(const std::string& argument, bool dashes) {
-  if (argument.empty() || !(argument[0] == '/' || (dashes && argument[0] == '-')))
+  if (argument.empty() ||
+      !(argument[0] == '/' || (dashes && argument[0] == '-')))
     return "";
   return LowerAscii(argument.substr(1));
 }
@@ -55,11 +56,14 @@ bool HasSwitch(const std::vector<std::string>& arguments,
   return false;
 }
 
-SwitchAnswer Answer(bool yes) { return yes ? SwitchAnswer::kYes : SwitchAnswer::kNo; }
+SwitchAnswer Answer(bool yes) {
+  return yes ? SwitchAnswer::kYes : SwitchAnswer::kNo;
+}
 
 // What an InstallShield setup's /v arguments hand to its .msi, all of them
 // together; whether there is any /v at all.
-bool MsiParameters(const std::vector<std::string>& arguments, std::string* msi) {
+bool MsiParameters(const std::vector<std::string>& arguments,
+                   std::string* msi) {
   bool any = false;
   for (const std::string& argument : arguments) {
     if (SwitchName(argument, true).compare(0, 1, "v") != 0) continue;
@@ -70,8 +74,8 @@ bool MsiParameters(const std::vector<std::string>& arguments, std::string* msi) 
 }
 
 bool MsiSilent(const std::vector<std::string>& arguments) {
-  return HasSwitch(arguments,
-                   {"q", "qn", "quiet", "passive", "qb-", "qb-!", "qb!-"}, true);
+  return HasSwitch(
+      arguments, {"q", "qn", "quiet", "passive", "qb-", "qb-!", "qb!-"}, true);
 }
 
 bool MsiNoRestart(const std::vector<std::string>& arguments) {
@@ -126,18 +130,17 @@ SwitchAnswer Silences(SetupKind kind, std::string_view parameters) {
     case SetupKind::kInnoSetup:
       return Answer(HasSwitch(arguments, {"verysilent"}, false) &&
                     HasSwitch(arguments, {"suppressmsgboxes"}, false));
-    case SetupKind::kWindowsInstaller:
-      return Answer(MsiSilent(arguments));
+    case SetupKind::kWindowsInstaller: return Answer(MsiSilent(arguments));
     case SetupKind::kBurnBundle:
-      return Answer(HasSwitch(arguments, {"q", "quiet", "s", "silent", "passive"}, true));
+      return Answer(
+          HasSwitch(arguments, {"q", "quiet", "s", "silent", "passive"}, true));
     case SetupKind::kInstallShield: {
       std::string msi;
       const bool handsOn = MsiParameters(arguments, &msi);
       return Answer(HasSwitch(arguments, {"s"}, true) &&
                     (!handsOn || MsiSilent(Arguments(msi))));
     }
-    default:
-      return SwitchAnswer::kUnknown;
+    default: return SwitchAnswer::kUnknown;
   }
 }
 
@@ -146,8 +149,7 @@ SwitchAnswer KeepsFromRestarting(SetupKind kind, std::string_view parameters) {
   switch (kind) {
     case SetupKind::kInnoSetup:
       return Answer(HasSwitch(arguments, {"norestart"}, false));
-    case SetupKind::kWindowsInstaller:
-      return Answer(MsiNoRestart(arguments));
+    case SetupKind::kWindowsInstaller: return Answer(MsiNoRestart(arguments));
     case SetupKind::kBurnBundle:
       return Answer(HasSwitch(arguments, {"norestart"}, true));
     case SetupKind::kInstallShield: {
@@ -155,8 +157,7 @@ SwitchAnswer KeepsFromRestarting(SetupKind kind, std::string_view parameters) {
       if (!MsiParameters(arguments, &msi)) return SwitchAnswer::kUnknown;
       return Answer(MsiNoRestart(Arguments(msi)));
     }
-    default:
-      return SwitchAnswer::kUnknown;
+    default: return SwitchAnswer::kUnknown;
   }
 }
 
@@ -175,15 +176,27 @@ std::string ResponseFile(SetupKind kind, std::string_view parameters) {
       MsiParameters(arguments, &msi))
     return "";
   for (const std::string& argument : arguments)
-    if (SwitchName(argument, true).compare(0, 2, "f1") == 0 && argument.size() > 3)
+    if (SwitchName(argument, true).compare(0, 2, "f1") == 0 &&
+        argument.size() > 3)
       return argument.substr(3);
   return "setup.iss";
+}
+
+const char* NoRestartSwitch(SetupKind kind) {
+  switch (kind) {
+    case SetupKind::kInnoSetup: return "/NORESTART";
+    case SetupKind::kWindowsInstaller: return "/norestart";
+    case SetupKind::kBurnBundle: return "/norestart";
+    case SetupKind::kInstallShield: return "/norestart";
+    default: return "";
+  }
 }
 
 const char* RecommendedSwitches(SetupKind kind) {
   switch (kind) {
     case SetupKind::kNsis: return "/S";
-    case SetupKind::kInnoSetup: return "/VERYSILENT /SUPPRESSMSGBOXES /NORESTART";
+    case SetupKind::kInnoSetup:
+      return "/VERYSILENT /SUPPRESSMSGBOXES /NORESTART";
     case SetupKind::kWindowsInstaller: return "/qn /norestart";
     case SetupKind::kBurnBundle: return "/quiet /norestart";
     case SetupKind::kInstallShield: return "/s /v\"/qn /norestart\"";

@@ -1,5 +1,6 @@
 // Files and folders beyond the launcher's listings: a file read whole, a
-// file read in pieces at chosen offsets, and the folder a tool works in.
+// file read in pieces at chosen offsets, a file written whole, and the
+// folder a tool works in.
 #pragma once
 
 #include <cstddef>
@@ -36,9 +37,21 @@ FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
 // printed there keeps its CR LF line ends.
 void KeepStandardOutputBytes();
 
-// A regular file found in a folder, held open for reads at chosen offsets:
-// what telling a setup's kind needs of a file, without reading it whole.
-// Anything but a regular file (a folder, a pipe) does not open.
+// path made absolute against the current directory, so that it names the
+// same file after ChangeDirectory; false with the system's reason when the
+// current directory cannot be read.
+bool AbsolutePath(const std::string& path, std::string* absolute,
+                  std::string* reason);
+
+// Writes bytes as the file at path, whole or not at all: they go into a new
+// file beside it, which then takes its place. On failure the file at path
+// is as it was, nothing is left beside it, and reason says why.
+bool WriteFileWhole(const std::string& path, const std::string& bytes,
+                    std::string* reason);
+
+// A file found in a folder, held open for reads at chosen offsets: what
+// telling a setup's kind needs of a file, without reading it whole. Reads
+// fail on anything but a regular file (a folder, a pipe), and never wait.
 class FileAtOffsets {
  public:
   explicit FileAtOffsets(const char* path);
@@ -46,6 +59,7 @@ class FileAtOffsets {
   FileAtOffsets(const FileAtOffsets&) = delete;
   FileAtOffsets& operator=(const FileAtOffsets&) = delete;
 
+  // Whether the path could be opened (on Linux a folder can be).
   bool IsOpen() const;
   // Up to size bytes from offset, into *bytes: fewer at the file's end,
   // none past it. False when the file is not open or the read fails.

@@ -5,9 +5,10 @@
 # 32-bit where the machine runs it), the icon tools, clang with its sanitizer
 # and fuzzer runtimes and valgrind for the hostile-input checks, lspci for
 # the checks of pomvarin-check's captures, Python with an X server and its
-# tools for the end-to-end suite and its picture of the warning box, the
-# installer builders whose setups the check recognises (nsis, wixl),
-# and what making and checking the packages takes (groff for the disc author's
+# tools for the end-to-end suite and its picture of the warning box,
+# Chromium to open pomvarin-check's HTML page headless, the installer
+# builders whose setups the check recognises (nsis, wixl), and
+# what making and checking the packages takes (groff for the disc author's
 # guide, dpkg-dev, lintian, unzip, man-db, git for the fresh clones).
 #
 # Quiet when everything is there already; otherwise one line for each step,
@@ -23,7 +24,7 @@ packages=(
   wine wine64
   icoutils netpbm
   clang libclang-rt-14-dev valgrind
-  pciutils python3 xvfb xdotool x11-apps
+  pciutils python3 xvfb xdotool x11-apps chromium
   nsis wixl
   git unzip dpkg-dev lintian groff-base man-db
 )

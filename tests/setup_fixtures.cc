@@ -20,7 +20,8 @@ std::string Padded(std::string bytes, std::size_t alignment) {
 std::string ResourceSection(const std::vector<FixtureResource>& resources,
                             std::uint32_t address) {
   std::string bytes;
-  const std::uint32_t root = 16 + 8 * static_cast<std::uint32_t>(resources.size());
+  const std::uint32_t root =
+      16 + 8 * static_cast<std::uint32_t>(resources.size());
   Put(bytes, 14, static_cast<std::uint32_t>(resources.size()), 2);
   std::uint32_t at = root;
   for (std::size_t r = 0; r < resources.size(); ++r) {
@@ -48,7 +49,8 @@ std::string FixtureProgram(const std::vector<FixtureSection>& given,
                            const std::vector<FixtureResource>& resources,
                            const std::string& overlay) {
   std::vector<FixtureSection> sections = given;
-  sections.insert(sections.begin(), FixtureSection{".text", std::string(16, '\xC3')});
+  sections.insert(sections.begin(),
+                  FixtureSection{".text", std::string(16, '\xC3')});
   const std::uint32_t resourceAddress =
       0x1000 * static_cast<std::uint32_t>(sections.size() + 1);
   if (!resources.empty())
@@ -61,8 +63,8 @@ std::string FixtureProgram(const std::vector<FixtureSection>& given,
   Put(image, pe + 4, 0x14C, 2);  // i386
   Put(image, pe + 6, static_cast<std::uint32_t>(sections.size()), 2);
   Put(image, pe + 20, optionalSize, 2);
-  Put(image, pe + 22, 0x102, 2);  // an executable for 32-bit machines
-  Put(image, optional, 0x10B, 2);  // PE32
+  Put(image, pe + 22, 0x102, 2);     // an executable for 32-bit machines
+  Put(image, optional, 0x10B, 2);    // PE32
   Put(image, optional + 92, 16, 4);  // data directories
   if (!resources.empty()) {
     Put(image, optional + 96 + 16, resourceAddress, 4);
@@ -70,14 +72,16 @@ std::string FixtureProgram(const std::vector<FixtureSection>& given,
         static_cast<std::uint32_t>(sections.back().data.size()), 4);
   }
   const std::uint32_t table = optional + optionalSize;
-  std::uint32_t raw = Padded(std::string(table + 40 * sections.size(), '\0'), 512).size();
+  std::uint32_t raw =
+      Padded(std::string(table + 40 * sections.size(), '\0'), 512).size();
   std::string data;
   for (std::size_t s = 0; s < sections.size(); ++s) {
     const std::uint32_t entry = table + 40 * static_cast<std::uint32_t>(s);
     image.resize(entry + 40);
     image.replace(entry, sections[s].name.size(), sections[s].name);
     const std::string padded = Padded(sections[s].data, 512);
-    Put(image, entry + 8, static_cast<std::uint32_t>(sections[s].data.size()), 4);
+    Put(image, entry + 8, static_cast<std::uint32_t>(sections[s].data.size()),
+        4);
     Put(image, entry + 12, 0x1000 * static_cast<std::uint32_t>(s + 1), 4);
     Put(image, entry + 16, static_cast<std::uint32_t>(padded.size()), 4);
     Put(image, entry + 20, raw, 4);
@@ -98,7 +102,8 @@ std::string FixtureOfKind(const std::string& key) {
   // 5.1.5 and later is "rDlPtS" CD E6 D7 7B 0B 2A.
   if (key == "innoSetup")
     return FixtureProgram(
-        {}, {{10, 11111, "rDlPtS\xCD\xE6\xD7\x7B\x0B\x2A" + std::string(44, '\0')}},
+        {},
+        {{10, 11111, "rDlPtS\xCD\xE6\xD7\x7B\x0B\x2A" + std::string(44, '\0')}},
         std::string(64, '\x11'));
   // Burn's stub section (StubSection.cpp): the magic 0x00F14300, a version,
   // the bundle's GUID, the sizes of its containers.
@@ -124,8 +129,9 @@ std::string FixtureOfKind(const std::string& key) {
                           ";!@InstallEnd@!7z\xBC\xAF\x27\x1C\x00\x04");
   // WinRAR's SFX module followed by a RAR 5 archive: "Rar!" 1A 07 01 00.
   if (key == "rarArchive")
-    return FixtureProgram({}, {}, std::string("Rar!\x1A\x07\x01\x00", 8) +
-                                      std::string(32, '\x44'));
+    return FixtureProgram(
+        {}, {},
+        std::string("Rar!\x1A\x07\x01\x00", 8) + std::string(32, '\x44'));
   // The compound file header of an .msi: its signature, then its fields.
   if (key == "windowsInstaller")
     return "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + std::string(504, '\0');

@@ -24,7 +24,8 @@ void WriteFiles(JsonWriter& json, const char* key,
   json.Key(key).BeginArray();
   for (const SetupFile& file : files) {
     json.BeginObject().Key("path").String(file.path);
-    json.Key("parameters").String(file.parameters).EndObject();
+    json.Key("parameters").String(file.parameters);
+    json.Key("kind").String(SetupKindKey(file.kind)).EndObject();
   }
   json.EndArray();
 }

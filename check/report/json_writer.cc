@@ -2,40 +2,11 @@
 
 #include <cstdio>
 
+#include "check/report/utf8.h"
+
 namespace pomvarin::check {
 
 namespace {
-
-// The length of the well-formed UTF-8 sequence at text[at], or 0 when there
-// is none: overlong forms, surrogates and code points past U+10FFFF are
-// none, so that every JSON parser takes what is written.
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
-  const auto byte = [&](std::size_t i) {
-    return static_cast<unsigned char>(text[i]);
-  };
-  const unsigned char lead = byte(at);
-  std::size_t length;
-  unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size()) return 0;
-  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
 
 void AppendEscapedByte(std::string& json, unsigned char c) {
   char escape[8];

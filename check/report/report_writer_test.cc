@@ -26,9 +26,9 @@ Configuration SampleMachine() {
   matched.matched = true;
   matched.device = "PCI\\VEN_10EC&DEV_8168";
   matched.root = "D:\\Drivers\\Realtek";
-  matched.normal = {{"D:\\Drivers\\Realtek\\a\\setup.exe", ""},
+  matched.normal = {{"D:\\Drivers\\Realtek\\a\\setup.exe", "", SetupKind::kNsis},
                     {"D:\\Drivers\\Realtek\\b\\setup.exe", ""}};
-  matched.silent = {{"D:\\Drivers\\Realtek\\a\\setup.exe", " /s"}};
+  matched.silent = {{"D:\\Drivers\\Realtek\\a\\setup.exe", " /s", SetupKind::kNsis}};
   EntryReport missing;
   missing.number = 2;
   missing.lastNumber = 3;
@@ -64,9 +64,12 @@ TEST(TextWriterTest, ShowsEveryEntryTheWarningsTheOutcomeAndThePackages) {
             "  VenID:    VEN_10EC, then Ven_10ec\n"
             "  device:   PCI\\VEN_10EC&DEV_8168\n"
             "  root:     D:\\Drivers\\Realtek\n"
-            "  normal:   D:\\Drivers\\Realtek\\a\\setup.exe with no parameters\n"
-            "            D:\\Drivers\\Realtek\\b\\setup.exe with no parameters\n"
-            "  silent:   D:\\Drivers\\Realtek\\a\\setup.exe with \" /s\"\n"
+            "  normal:   D:\\Drivers\\Realtek\\a\\setup.exe with no parameters "
+            "(NSIS installer)\n"
+            "            D:\\Drivers\\Realtek\\b\\setup.exe with no parameters "
+            "(program of unknown kind)\n"
+            "  silent:   D:\\Drivers\\Realtek\\a\\setup.exe with \" /s\" "
+            "(NSIS installer)\n"
             "\n"
             "[VendorInfo2] Unknow (section missing; so are VendorInfo3 to "
             "VendorInfo3, which read alike)\n"
@@ -112,9 +115,10 @@ TEST(JsonReportWriterTest, GivesToolsTheSameFacts) {
       "\"lastSection\": \"VendorInfo1\", \"venName\": \"Realtek\", \"venId\": "
       "[\"VEN_10EC\", \"Ven_10ec\"], \"device\": \"PCI\\\\VEN_10EC&DEV_8168\", "
       "\"root\": \"D:\\\\Drivers\\\\Realtek\", \"normal\": [{\"path\": "
-      "\"D:\\\\Drivers\\\\Realtek\\\\a\\\\setup.exe\", \"parameters\": \"\"}], "
-      "\"silent\": [{\"path\": \"D:\\\\Drivers\\\\Realtek\\\\a\\\\setup.exe\", "
-      "\"parameters\": \" /s\"}]}\n"
+      "\"D:\\\\Drivers\\\\Realtek\\\\a\\\\setup.exe\", \"parameters\": \"\", "
+      "\"kind\": \"nsis\"}], \"silent\": [{\"path\": "
+      "\"D:\\\\Drivers\\\\Realtek\\\\a\\\\setup.exe\", \"parameters\": \" /s\", "
+      "\"kind\": \"nsis\"}]}\n"
       "  ],\n"
       "  \"warnings\": [\n"
       "    {\"section\": \"VendorInfo1\", \"key\": \"SetupFileName\", "

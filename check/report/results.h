@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "check/devices.h"
+#include "check/setup_kind.h"
 
 namespace pomvarin::check {
 
 struct SetupFile {
   std::string path;
   std::string parameters;
+  SetupKind kind = SetupKind::kUnknownProgram;
 };
 
 struct EntryReport {

@@ -22,7 +22,8 @@ void AppendFiles(std::string& text, const char* label,
   if (files.empty()) text += "not found\n";
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (i > 0) text += "            ";
-    text += files[i].path + " " + Parameters(files[i].parameters) + "\n";
+    text += files[i].path + " " + Parameters(files[i].parameters) + " (" +
+            SetupKindName(files[i].kind) + ")\n";
   }
 }
 

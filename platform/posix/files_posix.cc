@@ -4,6 +4,8 @@
 #include "platform/files.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,12 +72,11 @@ FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
 
 FileAtOffsets::FileAtOffsets(const char* path) : handle_(-1) {
   posix::PosixPath posixPath;
-  if (!posix::ToPosixPath(path, posixPath)) return;
-  posix::FileDescriptor fd(
-      open(posixPath, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  struct stat status;
-  if (fd && fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode))
-    handle_ = fd.release();
+  // No fstat before the reads, which a disc of thousands of setups would
+  // pay for each: O_NONBLOCK keeps the open of a pipe from waiting, and a
+  // read fails on a pipe (ESPIPE) and on a folder (EISDIR).
+  if (posix::ToPosixPath(path, posixPath))
+    handle_ = open(posixPath, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
 FileAtOffsets::~FileAtOffsets() {
@@ -89,19 +90,17 @@ bool FileAtOffsets::Read(std::uint64_t offset, std::size_t size,
   bytes->clear();
   if (handle_ < 0) return false;
   bytes->resize(size);
-  std::size_t got = 0;
-  while (got < size) {
-    const ssize_t read = pread(static_cast<int>(handle_), &(*bytes)[got],
-                               size - got, static_cast<off_t>(offset + got));
-    if (read < 0 && errno == EINTR) continue;
-    if (read < 0) {
-      bytes->clear();
-      return false;
-    }
-    if (read == 0) break;
-    got += static_cast<std::size_t>(read);
+  // One read: a regular file reads short only at its end.
+  ssize_t read;
+  do {
+    read = pread(static_cast<int>(handle_), &(*bytes)[0], size,
+                 static_cast<off_t>(offset));
+  } while (read < 0 && errno == EINTR);
+  if (read < 0) {
+    bytes->clear();
+    return false;
   }
-  bytes->resize(got);
+  bytes->resize(static_cast<std::size_t>(read));
   return true;
 }
 
@@ -112,5 +111,65 @@ bool ChangeDirectory(const char* path) {
 
 // Linux writes every byte as it is.
 void KeepStandardOutputBytes() {}
+
+bool AbsolutePath(const std::string& path, std::string* absolute,
+                  std::string* reason) {
+  std::string posixPath = path;
+  for (char& c : posixPath)
+    if (c == '\\') c = '/';
+  if (!posixPath.empty() && posixPath[0] == '/') {
+    *absolute = posixPath;
+    return true;
+  }
+  const posix::HeapBlock current(getcwd(nullptr, 0));
+  if (!current) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  *absolute = std::string(current.get()) + "/" + posixPath;
+  return true;
+}
+
+namespace {
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t done = write(fd, bytes.data() + written, bytes.size() - written);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    written += static_cast<std::size_t>(done);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteFileWhole(const std::string& path, const std::string& bytes,
+                    std::string* reason) {
+  std::string target;
+  if (!AbsolutePath(path, &target, reason)) return false;
+  // A name of its own beside the file, made for this write only, so that
+  // the rename below stays within one file system.
+  std::string temporary = target + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  posix::FileDescriptor file(fd);
+  // mkstemp makes the file for its owner alone; the page gets the mode any
+  // new file of the user's gets.
+  const mode_t mask = umask(0);
+  umask(mask);
+  const bool written = fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, bytes) &&
+                       fsync(fd) == 0 && close(file.release()) == 0 &&
+                       rename(temporary.c_str(), target.c_str()) == 0;
+  if (written) return true;
+  *reason = std::strerror(errno);
+  file.reset();
+  unlink(temporary.c_str());
+  return false;
+}
 
 }  // namespace pomvarin::platform

@@ -6,6 +6,8 @@
 
 #include <fcntl.h>
 #include <io.h>
+
+#include <algorithm>
 #include <cstdio>
 
 #include "common/owner.h"
@@ -16,16 +18,35 @@ namespace {
 
 using ScopedFile = Owner<HANDLE, CloseHandle>;
 
-FileRead Unreadable(DWORD error) {
+// What the system says of an error, for people.
+std::string SystemReason(DWORD error) {
   char text[512] = {};
   if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                       nullptr, error, 0, text, sizeof text, nullptr))
-    return FileRead{FileRead::kUnreadable, "error " + std::to_string(error)};
+    return "error " + std::to_string(error);
   std::string reason(text);
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
                              reason.back() == ' ' || reason.back() == '.'))
     reason.pop_back();
-  return FileRead{FileRead::kUnreadable, reason};
+  return reason;
+}
+
+FileRead Unreadable(DWORD error) {
+  return FileRead{FileRead::kUnreadable, SystemReason(error)};
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const DWORD block = static_cast<DWORD>(
+        std::min<std::size_t>(bytes.size() - written, 1 << 20));
+    DWORD done = 0;
+    if (!WriteFile(file, bytes.data() + written, block, &done, nullptr) ||
+        done == 0)
+      return false;
+    written += done;
+  }
+  return true;
 }
 
 }  // namespace
@@ -90,23 +111,19 @@ bool FileAtOffsets::Read(std::uint64_t offset, std::size_t size,
   bytes->clear();
   if (handle_ == -1) return false;
   bytes->resize(size);
-  std::size_t got = 0;
-  while (got < size) {
-    // The offset goes with each read, so no file pointer is moved.
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset + got);
-    at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
-    DWORD read = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), &(*bytes)[got],
-                  static_cast<DWORD>(size - got), &read, &at)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) break;
-      bytes->clear();
-      return false;
-    }
-    if (read == 0) break;
-    got += read;
+  // One read at the offset given with it, which moves no file pointer; a
+  // file on a disk reads short only at its end.
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD read = 0;
+  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), &(*bytes)[0],
+                static_cast<DWORD>(size), &read, &at) &&
+      GetLastError() != ERROR_HANDLE_EOF) {
+    bytes->clear();
+    return false;
   }
-  bytes->resize(got);
+  bytes->resize(read);
   return true;
 }
 
@@ -117,5 +134,44 @@ bool ChangeDirectory(const char* path) {
 // The C runtime's text mode would write each "\n" as CR LF, doubling the
 // CR of a line that ends in CR LF already.
 void KeepStandardOutputBytes() { _setmode(_fileno(stdout), _O_BINARY); }
+
+bool AbsolutePath(const std::string& path, std::string* absolute,
+                  std::string* reason) {
+  const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  std::string full(size, '\0');
+  const DWORD length =
+      size ? GetFullPathNameA(path.c_str(), size, full.data(), nullptr) : 0;
+  if (length == 0 || length >= size) {
+    *reason = SystemReason(GetLastError());
+    return false;
+  }
+  full.resize(length);
+  *absolute = full;
+  return true;
+}
+
+bool WriteFileWhole(const std::string& path, const std::string& bytes,
+                    std::string* reason) {
+  std::string target;
+  if (!AbsolutePath(path, &target, reason)) return false;
+  // Beside the file, so that the move below stays within one volume.
+  const std::string temporary = target + ".partial";
+  ScopedFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
+    file.release();
+    *reason = SystemReason(GetLastError());
+    return false;
+  }
+  const bool written =
+      WriteAll(file.get(), bytes) && CloseHandle(file.release()) &&
+      MoveFileExA(temporary.c_str(), target.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (written) return true;
+  *reason = SystemReason(GetLastError());
+  file.reset();
+  DeleteFileA(temporary.c_str());
+  return false;
+}
 
 }  // namespace pomvarin::platform

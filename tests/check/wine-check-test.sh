@@ -61,10 +61,30 @@ sed -i 's/SetupFileRootDir=Drivers/SetupFileRootDir=\\Drivers/' "$work/disc/Pomv
 run "$work/disc" >"$work/report.txt"
 status=$?
 [ "$status" -eq 0 ] || fail "a clean disc: exit status $status, not 0: $(cat "$work/report.txt")"
-grep -qE '^  silent:   Z:.*\\Drivers\\Code\\SETUP\.exe with " /q"$' "$work/report.txt" ||
+grep -qE '^  silent:   Z:.*\\Drivers\\Code\\SETUP\.exe with " /q" \(program of unknown kind\)$' "$work/report.txt" ||
   fail "the silent setup is not reported: $(cat "$work/report.txt")"
 
-# 4. --init writes a Pomvarin.ini that Windows' own profile reader reads
+# 4. The example fleet's --html page, named from where the command is given
+#    (the check enters the disc's folder): written whole, with the text
+#    report's three matched cells of nine; one that cannot be written (a
+#    folder is in its place) gives status 2 and leaves nothing behind.
+fleet=$(readlink -f "$(dirname "$0")/../../examples/fleet")
+(cd "$work" && run "$fleet/disc" --devices "$fleet/machines" --html page.html) >"$work/fleet.txt"
+status=$?
+[ "$status" -eq 1 ] || fail "the example fleet with --html: exit status $status, not 1"
+head -n 1 "$work/page.html" | grep -qx '<!DOCTYPE html>' || fail "no page written"
+matched=$(grep -o '<td class=matched' "$work/page.html" | wc -l)
+missed=$(grep -o '<td class=missed' "$work/page.html" | wc -l)
+[ "$matched/$missed" = 3/6 ] || fail "the page's matrix: $matched matched, $missed not"
+(cd "$work" && run "$fleet/disc" --devices "$fleet/machines" --html disc) \
+  >/dev/null 2>"$work/error.txt"
+status=$?
+[ "$status" -eq 2 ] || fail "a page that cannot be written: exit status $status, not 2"
+grep -q 'cannot write' "$work/error.txt" || fail "no message: $(cat "$work/error.txt")"
+left=$(cd "$work" && ls -d disc.* 2>/dev/null)
+[ -d "$work/disc" ] && [ -z "$left" ] || fail "a failed page over a folder left: $left"
+
+# 5. --init writes a Pomvarin.ini that Windows' own profile reader reads
 #    back: its CR LF line ends as written (the console's text mode would
 #    double each CR), and the check of the written file finds the registry
 #    device's setup.

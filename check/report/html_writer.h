@@ -1,0 +1,27 @@
+// The check's results as one HTML page for people to look at, share by mail
+// and print: the same results --json writes, for one machine or a fleet.
+// The page is whole in itself (its style inside, no script, nothing
+// fetched) and every text from the disc, the captures or the .inf files is
+// escaped.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "check/report/results.h"
+
+namespace pomvarin::check {
+
+// checkedAt: when the check was made, as the page shows it.
+std::string HtmlSingleMachine(const Configuration& machine,
+                              const DeviceSource& devices,
+                              const FleetReport& packages,
+                              const std::string& checkedAt);
+
+std::string HtmlFleet(const std::vector<Configuration>& configurations,
+                      const std::vector<SkippedCapture>& skipped,
+                      const std::vector<Warning>& warnings,
+                      const FleetReport& packages,
+                      const std::string& checkedAt);
+
+}  // namespace pomvarin::check
