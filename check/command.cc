@@ -6,6 +6,7 @@
 #include "check/capture/capture.h"
 #include "check/fleet_analysis.h"
 #include "check/inf.h"
+#include "check/init/disc_ini.h"
 #include "check/input_limits.h"
 #include "check/machines.h"
 #include "check/options.h"
@@ -33,6 +34,15 @@ std::vector<std::string> NotesOf(const Devices& devices) {
 
 CommandResult Fail(const std::string& program, const std::string& message) {
   return CommandResult{kCannotCheck, "", program + ": " + message + "\n"};
+}
+
+// A Pomvarin.ini for folder, on standard output as the file's own bytes.
+CommandResult RunInit(const std::string& program, const std::string& folder) {
+  if (!folder.empty() && !platform::ChangeDirectory(folder.c_str()))
+    return Fail(program, "cannot enter the folder " + folder);
+  const WrittenIni ini = WriteDiscIni();
+  if (ini.status == kCannotCheck) return Fail(program, ini.error);
+  return CommandResult{ini.status, ini.text, "", true};
 }
 
 std::string Now() { return UtcTimeText(platform::SecondsSince1970()); }
@@ -64,6 +74,7 @@ CommandResult RunCommand(const std::string& program,
                          program + " " + POMVARIN_VERSION + "\n", ""};
   if (options.trace)
     return RunTrace(program, options.folder, options.launcherArguments, live);
+  if (options.init) return RunInit(program, options.folder);
 
   const std::unique_ptr<ReportWriter> writer =
       options.json ? MakeJsonWriter() : MakeTextWriter();

@@ -12,6 +12,8 @@ struct CommandResult {
   int status = kNothingWrong;
   std::string out;
   std::string err;
+  // out is a file's own bytes, its line ends included: written unchanged.
+  bool outIsFile = false;
 };
 
 // Where --trace prints while the launcher runs, before the result is had.

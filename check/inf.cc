@@ -109,6 +109,7 @@ struct IdPlace {
 // What the readings keep of a package.
 struct Models {
   std::vector<ModelsNaming> namings;  // of [Manufacturer], in file order
+  std::vector<std::string> manufacturers;
   // The named models sections that are there, by lower-case name, with the
   // problems of their tokens: every line naming a section meets them anew.
   std::map<std::string, std::vector<InfProblem>> sections;
@@ -170,6 +171,12 @@ bool ReadModels(std::string_view text, const InfTarget* target,
   for (const InfLine& line : manufacturer.lines()) {
     if (line.values[0].empty()) continue;
     models->namings.push_back(NameModels(line, strings, target));
+    // A maker's name serves only to name it: a token it lacks is no fault.
+    std::vector<InfProblem> ignored;
+    std::string maker = Substitute(strings, line.key, line.number, &ignored);
+    if (std::find(models->manufacturers.begin(), models->manufacturers.end(),
+                  maker) == models->manufacturers.end())
+      models->manufacturers.push_back(std::move(maker));
     for (const std::string& name : models->namings.back().names)
       firstNamings.try_emplace(LowerAscii(name), firstNamings.size());
   }
@@ -220,6 +227,7 @@ InfPackage ReadInf(const std::string& bytes, const InfTarget* target) {
       }
     }
   }
+  package.manufacturers = std::move(models.manufacturers);
   std::vector<std::pair<IdPlace, const std::string*>> ids;
   for (const auto& [id, place] : models.ids) ids.emplace_back(place, &id);
   std::sort(ids.begin(), ids.end());

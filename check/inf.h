@@ -20,6 +20,9 @@ struct InfPackage {
   // The hardware and compatible IDs of PCI devices the models sections
   // list, in upper case (as devices show them), each once, in file order.
   std::vector<std::string> ids;
+  // The makers its [Manufacturer] lines name, strings substituted, each
+  // once, in file order.
+  std::vector<std::string> manufacturers;
   std::vector<InfProblem> problems;
   // In a file with localised [Strings.LLLL] sections, the strings section
   // read, as the file names it in lower case: Windows takes its locale's,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "check/command.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
   ConsoleOutput console;
   const pomvarin::check::CommandResult result =
       pomvarin::check::RunCommand(ProgramName(argv[0]), arguments, console);
+  if (result.outIsFile) pomvarin::platform::KeepStandardOutputBytes();
   std::fwrite(result.out.data(), 1, result.out.size(), stdout);
   std::fwrite(result.err.data(), 1, result.err.size(), stderr);
   return result.status;

@@ -29,6 +29,7 @@ std::string ShortUsage(const std::string& program) {
          " [--json] [--html FILE]\n"
          "       " + program + " --list [--devices FILE] [--json]\n"
          "       " + program + " --trace [FOLDER] [-- ARGUMENTS]\n"
+         "       " + program + " --init [FOLDER]\n"
          "       " + program + " --help | --version\n";
 }
 
@@ -63,6 +64,12 @@ std::string Help(const std::string& program) {
          "                  they come, then its exit status. This is a real run:\n"
          "                  the setups it finds start, and the warning box\n"
          "                  appears and waits until it is closed\n"
+         "  --init          print a Pomvarin.ini for FOLDER, made from its own\n"
+         "                  folders: a VendorInfo section for each folder that\n"
+         "                  holds a setup program and .inf files listing PCI\n"
+         "                  devices; comments say what to look at. Exit status\n"
+         "                  0 written without doubts, 1 with comments to read,\n"
+         "                  2 nothing could be written\n"
          "  --help          print this help" +
          (platform::HasSlashHelpSwitch() ? " (also /?)" : "") +
          "\n"
@@ -94,6 +101,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
       options->version = true;
     } else if (argument == "--trace") {
       options->trace = true;
+    } else if (argument == "--init") {
+      options->init = true;
     } else if (argument == "--devices") {
       if (i + 1 == arguments.size()) {
         *error = "--devices needs a file";
@@ -131,6 +140,12 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
   if (options->trace &&
       (options->list || options->json || !options->captures.empty())) {
     *error = "--trace takes no --list, --devices or --json";
+    return false;
+  }
+  if (options->init && (options->list || options->json || options->trace ||
+                        !options->captures.empty() || !options->target.empty() ||
+                        !options->html.empty())) {
+    *error = "--init takes only a folder";
     return false;
   }
   if (!options->html.empty() && (options->list || options->trace)) {

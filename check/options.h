@@ -12,6 +12,7 @@ struct Options {
   bool help = false;
   bool version = false;
   bool trace = false;
+  bool init = false;  // write a Pomvarin.ini for the folder
   std::vector<std::string> captures;  // files, or folders of them
   std::string target;                 // a decoration such as NTamd64.10.0
   std::string folder;

@@ -33,6 +33,10 @@ struct FileRead {
 FileRead ReadFileBytes(const char* path, FileSource source, std::size_t limit,
                        std::string* bytes);
 
+// Standard output takes the bytes written to it as they are: a file
+// printed there keeps its CR LF line ends.
+void KeepStandardOutputBytes();
+
 // path made absolute against the current directory, so that it names the
 // same file after ChangeDirectory; false with the system's reason when the
 // current directory cannot be read.

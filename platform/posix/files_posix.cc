@@ -109,6 +109,9 @@ bool ChangeDirectory(const char* path) {
   return posix::ToPosixPath(path, posixPath) && chdir(posixPath) == 0;
 }
 
+// Linux writes every byte as it is.
+void KeepStandardOutputBytes() {}
+
 bool AbsolutePath(const std::string& path, std::string* absolute,
                   std::string* reason) {
   std::string posixPath = path;

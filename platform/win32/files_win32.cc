@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
+#include <cstdio>
 
 #include "common/owner.h"
 
@@ -126,6 +130,10 @@ bool FileAtOffsets::Read(std::uint64_t offset, std::size_t size,
 bool ChangeDirectory(const char* path) {
   return SetCurrentDirectoryA(path) != FALSE;
 }
+
+// The C runtime's text mode would write each "\n" as CR LF, doubling the
+// CR of a line that ends in CR LF already.
+void KeepStandardOutputBytes() { _setmode(_fileno(stdout), _O_BINARY); }
 
 bool AbsolutePath(const std::string& path, std::string* absolute,
                   std::string* reason) {

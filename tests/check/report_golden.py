@@ -123,6 +123,7 @@ def example_reports(recorder, work):
                      + form)
         for capture in CAPTURES[:3]:
             recorder.run("example disc", [EXAMPLES, "--devices", capture] + form)
+    recorder.run("fleet disc's own Pomvarin.ini", ["--init", disc])
 
 
 def capture_reports(recorder, work):

@@ -84,4 +84,26 @@ grep -q 'cannot write' "$work/error.txt" || fail "no message: $(cat "$work/error
 left=$(cd "$work" && ls -d disc.* 2>/dev/null)
 [ -d "$work/disc" ] && [ -z "$left" ] || fail "a failed page over a folder left: $left"
 
+# 5. --init writes a Pomvarin.ini that Windows' own profile reader reads
+#    back: its CR LF line ends as written (the console's text mode would
+#    double each CR), and the check of the written file finds the registry
+#    device's setup.
+rm "$work/disc/Pomvarin.ini"
+printf '[Version]\r\nSignature="$Windows NT$"\r\n[Manufacturer]\r\nCode=Models\r\n[Models]\r\nd = i, PCI\\VEN_C0DE&DEV_0001\r\n' \
+  >"$work/disc/Drivers/Code/code.inf"
+wine "$exe" --init "$work/disc" >"$work/init.ini"
+status=$?
+# The empty setup is of no kind the check knows: a comment asks for its switches.
+[ "$status" -eq 1 ] || fail "--init: exit status $status, not 1: $(cat "$work/init.ini")"
+[ "$(grep -c $'\r$' "$work/init.ini")" -eq "$(wc -l <"$work/init.ini")" ] ||
+  fail "--init's lines do not all end in CR LF"
+! grep -q $'\r\r' "$work/init.ini" || fail "--init's CR doubled"
+grep -qxF $'VenID=VEN_C0DE&DEV_0001\r' "$work/init.ini" ||
+  fail "--init wrote no VenID for the package's device: $(cat "$work/init.ini")"
+mv "$work/init.ini" "$work/disc/Pomvarin.ini"
+run "$work/disc" >"$work/report.txt"
+grep -qF 'device:   PCI\VEN_C0DE&DEV_0001&SUBSYS_00000000&REV_00' "$work/report.txt" &&
+  grep -qE '^  normal:   Z:.*\\Drivers\\Code\\SETUP\.exe with no parameters$' "$work/report.txt" ||
+  fail "the written file does not start the registry device's setup: $(cat "$work/report.txt")"
+
 [ "$failures" -eq 0 ]
