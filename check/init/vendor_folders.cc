@@ -180,7 +180,9 @@ VendorFolders FindVendorFolders(const std::string& disc,
   }
   // Packages no setup starts for are the author's to look at: the check
   // warns of them.
-  for (const auto& [key, package] : packages) {
+  for (const auto& byKey : packages) {
+    const std::string& key = byKey.first;
+    const Package& package = byKey.second;
     if (std::any_of(taken.begin(), taken.end(), [&](const std::string& folder) {
           return Within(key, folder);
         }))
