@@ -103,7 +103,7 @@ grep -qxF $'VenID=VEN_C0DE&DEV_0001\r' "$work/init.ini" ||
 mv "$work/init.ini" "$work/disc/Pomvarin.ini"
 run "$work/disc" >"$work/report.txt"
 grep -qF 'device:   PCI\VEN_C0DE&DEV_0001&SUBSYS_00000000&REV_00' "$work/report.txt" &&
-  grep -qE '^  normal:   Z:.*\\Drivers\\Code\\SETUP\.exe with no parameters$' "$work/report.txt" ||
+  grep -qE '^  normal:   Z:.*\\Drivers\\Code\\SETUP\.exe with no parameters ' "$work/report.txt" ||
   fail "the written file does not start the registry device's setup: $(cat "$work/report.txt")"
 
 [ "$failures" -eq 0 ]
