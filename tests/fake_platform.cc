@@ -223,8 +223,8 @@ bool ReadCurrentDirectory(Text& directory) {
   return true;
 }
 
-// ReadProfileString: fake_profile.cc for the unit tests, the Linux reader
-// for the fuzzers.
+// ReadProfileString: fake_profile.cc for the unit tests, the launcher's
+// own forwarding to the Linux reader for the fuzzers.
 
 void ShowWarning(const char* text, const char* caption) {
   CountCall();
