@@ -76,7 +76,9 @@ Reading ReadWithSetupApi(const std::wstring& path, const char* target) {
     return reading;
   }
   InfTarget system;
-  if (target) EXPECT_TRUE(ParseInfTarget(target, &system)) << target;
+  if (target) {
+    EXPECT_TRUE(ParseInfTarget(target, &system)) << target;
+  }
   std::set<std::string> sectionsRead, idsSeen;
   for (const auto& fields : Lines(inf, "Manufacturer")) {
     if (fields.empty() || fields[0].empty()) continue;

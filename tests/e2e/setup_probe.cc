@@ -23,14 +23,23 @@ std::string Environment(const char* name) {
 }
 
 void AppendLine(const std::string& path, const std::string& line) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  // One write per line, so that probes started together never interleave.
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written,
-            nullptr);
+  // Probes started together append to the one file. Wine appends in two
+  // steps, finding the file's end and then writing there, so two appends
+  // at once can land on the same place and one line is lost: the lock
+  // makes them one after the other. One write per line as well.
+  OVERLAPPED whole = {};
+  if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD,
+                 &whole)) {
+    SetFilePointer(file, 0, nullptr, FILE_END);
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written,
+              nullptr);
+    UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
+  }
   CloseHandle(file);
 }
 
