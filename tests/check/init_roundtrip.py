@@ -12,29 +12,14 @@ Usage: init_roundtrip.py PATH_TO_pomvarin-check
 """
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
 
-WXS = """<?xml version="1.0"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="*" Name="Tamsa Audio" Version="1.0.0" Manufacturer="Tamsa"
-           UpgradeCode="6B1F0E7A-3C55-4E1B-9A52-0D1C3F5E7A01" Language="1033">
-    <Package InstallerVersion="200" Compressed="yes"/>
-    <Media Id="1" Cabinet="a.cab" EmbedCab="yes"/>
-    <Directory Id="TARGETDIR" Name="SourceDir">
-      <Directory Id="ProgramFilesFolder">
-        <Directory Id="INSTALLDIR" Name="Tamsa">
-          <Component Id="Readme" Guid="6B1F0E7A-3C55-4E1B-9A52-0D1C3F5E7A02">
-            <File Id="Readme" Source="readme.txt"/>
-          </Component>
-        </Directory>
-      </Directory>
-    </Directory>
-    <Feature Id="Main" Level="1"><ComponentRef Id="Readme"/></Feature>
-  </Product>
-</Wix>
-"""
+# The genuine installers' builders, shared with the tests of setup kinds.
+INSTALLERS = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                          "installers.sh")
 
 # What a comment of the written file announces: what the check's warning of
 # it holds, in its kind (of the packages) or its message.
@@ -93,25 +78,15 @@ def make_disc(disc, work):
         data = b"\xff\xfe" + text.encode("utf-16-le") if utf16 else text.encode()
         with open(os.path.join(disc, folder, maker.lower() + ".inf"), "wb") as f:
             f.write(data)
-    with open(os.path.join(work, "setup.nsi"), "w") as f:
-        f.write('Name "Driver"\nOutFile "setup.exe"\nRequestExecutionLevel user\n'
-                "Section\nSectionEnd\n")
-    built = run(["makensis", "-V1", "setup.nsi"], work)
+    nsis = os.path.join(work, "setup.exe")
+    built = run(["bash", "-c", 'source "$0" && nsis_installer "$1" x86-unicode '
+                 '&& msi_package "$2"', INSTALLERS, nsis,
+                 os.path.join(disc, "Drivers/Audio/Audio.msi")], work)
     if built.returncode != 0:
-        sys.exit("makensis failed: " + built.stderr.decode(errors="replace"))
-    with open(os.path.join(work, "setup.exe"), "rb") as f:
-        nsis = f.read()
+        sys.exit("the installers were not built: " +
+                 built.stderr.decode(errors="replace"))
     for folder in ("Drivers/Net", "Drivers/Lan/Win7", "Drivers/Lan/Win10"):
-        with open(os.path.join(disc, folder, "setup.exe"), "wb") as f:
-            f.write(nsis)
-    with open(os.path.join(work, "readme.txt"), "w") as f:
-        f.write("Tamsa\n")
-    with open(os.path.join(work, "audio.wxs"), "w") as f:
-        f.write(WXS)
-    built = run(["wixl", "-o", os.path.join(disc, "Drivers/Audio/Audio.msi"),
-                 "audio.wxs"], work)
-    if built.returncode != 0:
-        sys.exit("wixl failed: " + built.stderr.decode(errors="replace"))
+        shutil.copy(nsis, os.path.join(disc, folder, "setup.exe"))
     os.makedirs(os.path.join(disc, "Drivers/Extras"))
     with open(os.path.join(disc, "Drivers/Extras/old.inf"), "w") as f:
         f.write("[Version\n")
@@ -133,6 +108,10 @@ def main():
             failures.append("--init exit status %d, not 1 (comments to read)"
                             % written.returncode)
         comments = [line[2:] for line in text.split("\r\n") if line.startswith("; ")]
+        for value in ("SilentInstall=setup.exe /S",
+                      "SilentInstall=Audio.msi /qn /norestart"):
+            if value + "\r\n" not in text:
+                failures.append("no %s: the kind's switches" % value)
         with open(os.path.join(disc, "Pomvarin.ini"), "wb") as f:
             f.write(written.stdout)
         with open(os.path.join(work, "machine.txt"), "w") as f:
