@@ -4,12 +4,12 @@
 #include <optional>
 #include <set>
 
-#include "check/ini_lint.h"
-#include "check/input_limits.h"
+#include "check/warnings/ini_lint.h"
+#include "check/input/input_limits.h"
 #include "check/pass_recorder.h"
-#include "check/setup_kind_lint.h"
-#include "check/setup_lint.h"
-#include "check/ven_id_lint.h"
+#include "check/warnings/setup_kind_lint.h"
+#include "check/warnings/setup_lint.h"
+#include "check/warnings/ven_id_lint.h"
 #include "devices/device_matcher.h"
 #include "launcher/configuration.h"
 #include "launcher/launcher.h"

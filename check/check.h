@@ -9,7 +9,7 @@
 #include <set>
 #include <vector>
 
-#include "check/devices.h"
+#include "check/fleet/devices.h"
 #include "check/report/results.h"
 #include "common/text.h"
 #include "platform/capture/kept_profile.h"

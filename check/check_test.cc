@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "check/input_limits.h"
+#include "check/input/input_limits.h"
 #include "tests/temp_disc.h"
 
 namespace pomvarin::check {

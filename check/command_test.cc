@@ -11,7 +11,7 @@
 
 #include "check/capture/capture.h"
 #include "check/capture/capture_formats.h"
-#include "check/input_limits.h"
+#include "check/input/input_limits.h"
 #include "platform/help_switch.h"
 #include "pomvarin_version.h"
 #include "tests/temp_disc.h"

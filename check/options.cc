@@ -1,7 +1,7 @@
 #include "check/options.h"
 
 #include "check/capture/capture_formats.h"
-#include "check/inf.h"
+#include "check/packages/inf.h"
 #include "platform/help_switch.h"
 
 namespace pomvarin::check {

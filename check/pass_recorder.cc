@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "check/devices.h"
+#include "check/fleet/devices.h"
 #include "setup/search_and_launch.h"
 
 namespace pomvarin::check {

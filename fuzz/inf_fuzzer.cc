@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "check/inf.h"
+#include "check/packages/inf.h"
 #include "common/ascii.h"
 #include "fuzz/fuzz_input.h"
 

@@ -1,5 +1,5 @@
 // Small setup files of each installer kind, made from the marks that each
-// kind's documents and readers name (check/setup_kind.cc lists them): a
+// kind's documents and readers name (check/setup_kinds/setup_kind.cc lists them): a
 // Windows program with the sections, resources and appended data an
 // installer of that kind carries, and nothing else.
 #pragma once

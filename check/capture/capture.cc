@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "check/capture/capture_formats.h"
-#include "check/file_text.h"
+#include "check/input/file_text.h"
 
 namespace pomvarin::check {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "check/devices.h"
+#include "check/fleet/devices.h"
 
 namespace pomvarin::check {
 

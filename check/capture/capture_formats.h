@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "check/capture/capture_text.h"
-#include "check/devices.h"
+#include "check/fleet/devices.h"
 
 namespace pomvarin::check::capture {
 

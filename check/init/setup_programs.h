@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "check/setup_kind.h"
+#include "check/setup_kinds/setup_kind.h"
 
 namespace pomvarin::check {
 

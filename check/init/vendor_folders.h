@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "check/inf_walk.h"
+#include "check/packages/inf_walk.h"
 #include "check/init/setup_programs.h"
 
 namespace pomvarin::check {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "check/devices.h"
-#include "check/setup_kind.h"
+#include "check/fleet/devices.h"
+#include "check/setup_kinds/setup_kind.h"
 
 namespace pomvarin::check {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "check/inf_target.h"
+#include "check/packages/inf_target.h"
 #include "common/ascii.h"
 #include "tests/inf_cases.h"
 

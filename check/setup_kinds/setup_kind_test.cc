@@ -1,4 +1,4 @@
-#include "check/setup_kind.h"
+#include "check/setup_kinds/setup_kind.h"
 
 #include <gtest/gtest.h>
 

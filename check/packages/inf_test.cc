@@ -1,4 +1,4 @@
-#include "check/inf.h"
+#include "check/packages/inf.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "check/setup_lint.h"
+#include "check/warnings/setup_lint.h"
 
 #include <string>
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "check/check.h"
-#include "check/devices.h"
-#include "check/inf.h"
-#include "check/inf_walk.h"
+#include "check/fleet/devices.h"
+#include "check/packages/inf.h"
+#include "check/packages/inf_walk.h"
 #include "check/report/results.h"
 
 namespace pomvarin::check {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "check/inf_target.h"
+#include "check/packages/inf_target.h"
 
 namespace pomvarin::check {
 

@@ -1,4 +1,4 @@
-#include "check/ven_id_lint.h"
+#include "check/warnings/ven_id_lint.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "check/setup_kind_lint.h"
+#include "check/warnings/setup_kind_lint.h"
 
 #include <algorithm>
 

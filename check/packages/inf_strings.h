@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "check/inf.h"
+#include "check/packages/inf.h"
 
 namespace pomvarin::check {
 

@@ -1,4 +1,4 @@
-#include "check/machines.h"
+#include "check/fleet/machines.h"
 
 #include <algorithm>
 #include <functional>
@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "check/capture/capture.h"
-#include "check/input_limits.h"
+#include "check/input/input_limits.h"
 #include "devices/device_matcher.h"
 #include "platform/files.h"
 #include "setup/folder_walk.h"

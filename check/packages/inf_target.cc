@@ -1,4 +1,4 @@
-#include "check/inf_target.h"
+#include "check/packages/inf_target.h"
 
 #include <climits>
 #include <tuple>

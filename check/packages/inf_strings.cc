@@ -1,6 +1,6 @@
-#include "check/inf_strings.h"
+#include "check/packages/inf_strings.h"
 
-#include "check/inf_lines.h"
+#include "check/packages/inf_lines.h"
 #include "common/ascii.h"
 
 namespace pomvarin::check {

@@ -23,7 +23,7 @@
 //   in the first block after the program.
 // - Batch files and scripts: no mark of their own; a file that is no
 //   program, with the name or first line of one.
-#include "check/setup_kind.h"
+#include "check/setup_kinds/setup_kind.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "check/devices.h"
+#include "check/fleet/devices.h"
 
 #include <cstdint>
 #include <cstring>

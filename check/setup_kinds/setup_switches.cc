@@ -9,7 +9,7 @@
 // names the response file, setup.iss beside the setup by default).
 #include <vector>
 
-#include "check/setup_kind.h"
+#include "check/setup_kinds/setup_kind.h"
 #include "common/ascii.h"
 
 namespace pomvarin::check {

@@ -1,4 +1,4 @@
-#include "check/file_text.h"
+#include "check/input/file_text.h"
 
 #include <cstdint>
 

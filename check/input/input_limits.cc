@@ -1,4 +1,4 @@
-#include "check/input_limits.h"
+#include "check/input/input_limits.h"
 
 namespace pomvarin::check {
 

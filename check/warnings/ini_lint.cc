@@ -1,4 +1,4 @@
-#include "check/ini_lint.h"
+#include "check/warnings/ini_lint.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "check/fleet_analysis.h"
+#include "check/fleet/fleet_analysis.h"
 
 #include <gtest/gtest.h>
 

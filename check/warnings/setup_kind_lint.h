@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "check/report/results.h"
-#include "check/setup_kind.h"
+#include "check/setup_kinds/setup_kind.h"
 
 namespace pomvarin::check {
 

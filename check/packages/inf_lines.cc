@@ -1,4 +1,4 @@
-#include "check/inf_lines.h"
+#include "check/packages/inf_lines.h"
 
 #include <string_view>
 

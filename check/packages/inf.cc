@@ -1,13 +1,13 @@
-#include "check/inf.h"
+#include "check/packages/inf.h"
 
 #include <algorithm>
 #include <map>
 #include <utility>
 
-#include "check/file_text.h"
-#include "check/inf_lines.h"
-#include "check/inf_strings.h"
-#include "check/inf_target.h"
+#include "check/input/file_text.h"
+#include "check/packages/inf_lines.h"
+#include "check/packages/inf_strings.h"
+#include "check/packages/inf_target.h"
 #include "common/ascii.h"
 
 namespace pomvarin::check {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "check/devices.h"
+#include "check/fleet/devices.h"
 #include "check/report/results.h"
 
 namespace pomvarin::check {

@@ -1,8 +1,8 @@
-#include "check/inf_walk.h"
+#include "check/packages/inf_walk.h"
 
 #include <cstring>
 
-#include "check/input_limits.h"
+#include "check/input/input_limits.h"
 #include "common/ascii.h"
 #include "common/text.h"
 #include "platform/files.h"

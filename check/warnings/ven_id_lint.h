@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "check/check.h"
-#include "check/devices.h"
+#include "check/fleet/devices.h"
 
 namespace pomvarin::check {
 
