@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/posix/pci_devices.h"
+#include "platform/posix/pci_number_text.h"
 
 namespace pomvarin::fuzz {
 namespace {

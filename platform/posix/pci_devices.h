@@ -2,9 +2,6 @@
 // IDs in the Windows form.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
 #include "common/pci_hardware_ids.h"
 #include "platform/platform.h"
 
@@ -12,20 +9,6 @@ namespace pomvarin::platform::posix {
 
 // Where the kernel lists the PCI devices, one folder per device.
 constexpr char kPciDevicesFolder[] = "/sys/bus/pci/devices";
-
-// Reads one number file of a device folder as the kernel writes it: "0x",
-// hex digits, one optional final newline. False for anything else or for a
-// value above limit.
-bool ParseDeviceNumber(const char* text, std::size_t length,
-                       std::uint32_t limit, std::uint32_t* value);
-
-// Reads the numbers the kernel writes into a PCI device's "uevent" file:
-// "PCI_CLASS=", "PCI_ID=" and "PCI_SUBSYS_ID=" lines in hex, among lines of
-// other keys, the first line of each key counting. Sets all numbers but the
-// revision, which the file does not give; false when one of the three lines
-// is missing or malformed.
-bool ParseDeviceEvent(const char* text, std::size_t length,
-                      PciNumbers* numbers);
 
 // Reads the numbers of the device folder named device in the open folder
 // devicesFolder: vendor, device, subsystem and class from its "uevent" file

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix/pci_number_text.h"
 #include "platform/posix/posix_common.h"
 #include "tests/posix_temp_files.h"
 
