@@ -1,3 +1,4 @@
+// The order of a check: Pomvarin.ini, the launcher's pass recorded, warnings.
 #include "check/check.h"
 
 #include <cstring>

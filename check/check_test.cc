@@ -1,3 +1,4 @@
+// The whole check on real temp discs: what it reports and what it warns of.
 #include "check/check.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// What each command line does and which exit status it gives.
 #include "check/command.h"
 
 #include <memory>

@@ -1,3 +1,4 @@
+// The command line end to end: what each use prints, and its exit status.
 #include "check/command.h"
 
 #include <gtest/gtest.h>

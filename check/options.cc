@@ -1,3 +1,4 @@
+// The options read from the command line, and the usage and help telling them.
 #include "check/options.h"
 
 #include "check/capture/capture_formats.h"

@@ -1,3 +1,4 @@
+// The launcher's own pass, recorded instead of acted on, so the check is exact.
 #include "check/pass_recorder.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// --trace: the real launcher beside this program, its trace passed on live.
 #include "check/trace.h"
 
 #include <cstdint>

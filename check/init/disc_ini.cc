@@ -1,3 +1,4 @@
+// The text --init prints: a section per vendor folder, comments on doubts.
 #include "check/init/disc_ini.h"
 
 #include <map>

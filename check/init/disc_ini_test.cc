@@ -1,3 +1,4 @@
+// --init on real temp discs: the sections and comments for each layout.
 #include "check/init/disc_ini.h"
 
 #include <gtest/gtest.h>

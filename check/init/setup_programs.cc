@@ -1,3 +1,4 @@
+// Which file of a folder is its setup, ranked by name and installer kind.
 #include "check/init/setup_programs.h"
 
 #include <cstring>

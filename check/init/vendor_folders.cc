@@ -1,3 +1,4 @@
+// The vendor folders of a disc and the narrowest VenID their devices share.
 #include "check/init/vendor_folders.h"
 
 #include <algorithm>

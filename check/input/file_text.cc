@@ -1,3 +1,4 @@
+// Files saved on other systems (UTF-8, UTF-16 either way) decoded to UTF-8.
 #include "check/input/file_text.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The size limits named the same way in every refusal.
 #include "check/input/input_limits.h"
 
 namespace pomvarin::check {

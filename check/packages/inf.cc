@@ -1,3 +1,4 @@
+// One .inf read as Windows reads it, into the PCI IDs its models list.
 #include "check/packages/inf.h"
 
 #include <algorithm>

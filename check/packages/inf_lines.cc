@@ -1,3 +1,4 @@
+// An .inf's text split into lines and fields by Windows's rules.
 #include "check/packages/inf_lines.h"
 
 #include <string_view>

@@ -1,3 +1,4 @@
+// The strings section an .inf's %key% tokens read, and their substitution.
 #include "check/packages/inf_strings.h"
 
 #include "check/packages/inf_lines.h"

@@ -1,3 +1,4 @@
+// Decorations such as NTamd64.10.0, and the models section Windows picks.
 #include "check/packages/inf_target.h"
 
 #include <climits>

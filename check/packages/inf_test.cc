@@ -1,3 +1,4 @@
+// The .inf reader held to the shared table of cases and the lines it names.
 #include "check/packages/inf.h"
 
 #include <gtest/gtest.h>

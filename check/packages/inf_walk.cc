@@ -1,3 +1,4 @@
+// Every .inf below a folder, found by the launcher's walk, read once.
 #include "check/packages/inf_walk.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Each setup kind told from its bytes, and each kind's switches.
 #include "check/setup_kinds/setup_kind.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Warnings of Pomvarin.ini itself: the count, the sections and their keys.
 #include "check/warnings/ini_lint.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Warnings of setups by their kind, alone and started together on a machine.
 #include "check/warnings/setup_kind_lint.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Warnings of setups by their kind, case by case.
 #include "check/warnings/setup_kind_lint.h"
 
 #include <gtest/gtest.h>

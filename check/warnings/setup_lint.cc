@@ -1,3 +1,4 @@
+// Warnings of an entry's root and setup names the search cannot use.
 #include "check/warnings/setup_lint.h"
 
 #include <string>

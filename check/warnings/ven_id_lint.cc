@@ -1,3 +1,4 @@
+// Warnings of a VenID whose text also occurs in other vendors' devices.
 #include "check/warnings/ven_id_lint.h"
 
 #include <string>
