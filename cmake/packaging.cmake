@@ -13,10 +13,23 @@ file(MAKE_DIRECTORY ${POMVARIN_PACKAGE_FILES})
 # The texts are made here, at configure time, from sources that
 # configure_file reads, so that a change to any of them configures again.
 
-# A manual page with the version filled in.
+# A manual page, made by pandoc from its frame in docs/man/ and the sections
+# of the manual (docs/*.md) the frame names, with the version filled in: the
+# page and the manual are one text. A change to any of them configures
+# again.
 function(pomvarin_manual_page name)
-  configure_file(${PROJECT_SOURCE_DIR}/docs/man/${name}.in
-                 ${POMVARIN_PACKAGE_FILES}/${name} @ONLY)
+  find_program(POMVARIN_PANDOC pandoc REQUIRED)
+  set(frame ${PROJECT_SOURCE_DIR}/docs/man/${name}.md)
+  set(filter ${PROJECT_SOURCE_DIR}/docs/man/sections.lua)
+  execute_process(
+    COMMAND ${POMVARIN_PANDOC} --standalone --from markdown --to man
+            --lua-filter ${filter}
+            --metadata "footer=Pomvarin ${PROJECT_VERSION}"
+            --output ${POMVARIN_PACKAGE_FILES}/${name} ${frame}
+    COMMAND_ERROR_IS_FATAL ANY)
+  file(GLOB manual ${PROJECT_SOURCE_DIR}/docs/*.md)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${frame} ${filter} ${manual})
 endfunction()
 
 # name.gz beside name, with gzip -9n: no file name, no time, the same bytes
