@@ -3,11 +3,22 @@
 namespace pomvarin::check::capture {
 
 const std::vector<CaptureFormat>& CaptureFormats() {
-  // No text looks like both lspci's and the list form; pnputil's shape is
-  // the loosest and so comes last.
+  // No text looks like two of them; pnputil's shape is the loosest and so
+  // comes last.
   static const std::vector<CaptureFormat> formats = {
       {"lspci -vmm -nn", LooksLikeLspci, ReadLspci},
       {"pomvarin-check --list", LooksLikeList, ReadList},
+      {"wmic path Win32_PnPEntity get /format:list (or /value)",
+       LooksLikeWmicList, ReadWmicList},
+      {"wmic path Win32_PnPEntity get /format:csv", LooksLikeWmicCsv, nullptr,
+       ReadWmicCsv},
+      {"wmic path Win32_PnPEntity get DeviceID,HardwareID", LooksLikeWmicTable,
+       ReadWmicTable},
+      {"msinfo32 /report", LooksLikeMsinfo32Report, ReadMsinfo32Report},
+      {"msinfo32 /nfo", LooksLikeMsinfo32Nfo, ReadMsinfo32Nfo},
+      {"devcon hwids", LooksLikeDevconHwids, ReadDevconHwids},
+      {"devcon find, findall or listclass", LooksLikeDevconFind,
+       ReadDevconFind},
       {"pnputil /enum-devices", LooksLikePnputil, ReadPnputil},
   };
   return formats;
@@ -15,7 +26,9 @@ const std::vector<CaptureFormat>& CaptureFormats() {
 
 // A new row names what its first line holds here too.
 const char kCaptureFormatStarts[] =
-    "a line of hardware IDs, \"Slot:\" or a device's instance ID";
+    "a line of hardware IDs, \"Slot:\", \"Property=value\", \"Node,\" and "
+    "properties, a header of properties, a \"[Category]\", <MsInfo> or a "
+    "device's instance ID";
 
 std::string CaptureFormatNames() {
   const std::vector<CaptureFormat>& formats = CaptureFormats();

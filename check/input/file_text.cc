@@ -1,5 +1,6 @@
 #include "check/input/file_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace pomvarin::check {
@@ -30,8 +31,9 @@ int LinesIn(const std::string& text) {
   return line;
 }
 
-bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string* text,
-                 int* faultLine, std::string* fault) {
+// The bytes from from on (past the byte-order mark, if any) as UTF-8.
+bool DecodeUtf16(std::string_view bytes, std::size_t from, bool bigEndian,
+                 std::string* text, int* faultLine, std::string* fault) {
   auto unit = [&](std::size_t at) {
     const auto first = static_cast<unsigned char>(bytes[at]);
     const auto second = static_cast<unsigned char>(bytes[at + 1]);
@@ -46,7 +48,7 @@ bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string* text,
   if (bytes.size() % 2 != 0) return fail("an odd number of bytes");
   // At least one byte of UTF-8 for each two of UTF-16.
   text->reserve(bytes.size() / 2);
-  for (std::size_t at = 2; at < bytes.size(); at += 2) {
+  for (std::size_t at = from; at < bytes.size(); at += 2) {
     std::uint32_t c = unit(at);
     if (c >= 0xD800 && c < 0xDC00 && at + 3 < bytes.size() &&
         unit(at + 2) >= 0xDC00 && unit(at + 2) < 0xE000) {
@@ -60,6 +62,19 @@ bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string* text,
   return true;
 }
 
+// UTF-16LE whose byte-order mark was lost (a dump committed through a tool
+// that drops it), told by its shape: its first characters are ASCII, each
+// a byte other than NUL and a NUL. UTF-8 text holds no NUL, so none is
+// taken for it.
+bool LooksLikeUtf16LeWithoutMark(std::string_view bytes) {
+  const std::size_t units = std::min<std::size_t>(bytes.size() / 2, 32);
+  for (std::size_t i = 0; i < units; ++i) {
+    const auto low = static_cast<unsigned char>(bytes[2 * i]);
+    if (low == 0 || low >= 0x80 || bytes[2 * i + 1] != '\0') return false;
+  }
+  return units > 0;
+}
+
 }  // namespace
 
 bool DecodeFileText(std::string_view bytes, Utf16Orders orders,
@@ -67,9 +82,11 @@ bool DecodeFileText(std::string_view bytes, Utf16Orders orders,
                     int* faultLine, std::string* fault) {
   decoded->clear();
   const bool littleEndian = bytes.substr(0, 2) == "\xFF\xFE";
-  if (littleEndian || (orders == Utf16Orders::kEither &&
-                       bytes.substr(0, 2) == "\xFE\xFF")) {
-    if (!DecodeUtf16(bytes, !littleEndian, decoded, faultLine, fault))
+  const bool unmarked = !littleEndian && LooksLikeUtf16LeWithoutMark(bytes);
+  if (littleEndian || unmarked ||
+      (orders == Utf16Orders::kEither && bytes.substr(0, 2) == "\xFE\xFF")) {
+    if (!DecodeUtf16(bytes, unmarked ? 0 : 2, !(littleEndian || unmarked),
+                     decoded, faultLine, fault))
       return false;
     *text = *decoded;
     return true;
