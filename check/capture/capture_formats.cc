@@ -8,6 +8,14 @@ const std::vector<CaptureFormat>& CaptureFormats() {
   static const std::vector<CaptureFormat> formats = {
       {"lspci -vmm -nn", LooksLikeLspci, ReadLspci},
       {"pomvarin-check --list", LooksLikeList, ReadList},
+      {"PowerShell Format-List", LooksLikePowerShellList, nullptr,
+       ReadPowerShellList},
+      {"PowerShell Export-Csv", LooksLikePowerShellCsv, nullptr,
+       ReadPowerShellCsv},
+      {"PowerShell ConvertTo-Json", LooksLikePowerShellJson, nullptr,
+       ReadPowerShellJson},
+      {"PowerShell's table", LooksLikePowerShellTable, ReadPowerShellTable,
+       nullptr, false},
       {"wmic path Win32_PnPEntity get /format:list (or /value)",
        LooksLikeWmicList, ReadWmicList},
       {"wmic path Win32_PnPEntity get /format:csv", LooksLikeWmicCsv, nullptr,
@@ -27,15 +35,18 @@ const std::vector<CaptureFormat>& CaptureFormats() {
 // A new row names what its first line holds here too.
 const char kCaptureFormatStarts[] =
     "a line of hardware IDs, \"Slot:\", \"Property=value\", \"Node,\" and "
-    "properties, a header of properties, a \"[Category]\", <MsInfo> or a "
-    "device's instance ID";
+    "properties, a header of properties, a \"[Category]\", <MsInfo>, "
+    "\"Property : value\", \"#TYPE\", a quoted header, JSON or a device's "
+    "instance ID";
 
 std::string CaptureFormatNames() {
-  const std::vector<CaptureFormat>& formats = CaptureFormats();
+  std::vector<const char*> named;
+  for (const CaptureFormat& format : CaptureFormats())
+    if (format.named) named.push_back(format.name);
   std::string names;
-  for (std::size_t i = 0; i < formats.size(); ++i) {
-    if (i > 0) names += i + 1 == formats.size() ? " or " : ", ";
-    names += formats[i].name;
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    if (i > 0) names += i + 1 == named.size() ? " or " : ", ";
+    names += named[i];
   }
   return names;
 }

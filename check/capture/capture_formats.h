@@ -23,6 +23,9 @@ struct CaptureFormat {
   // machines is empty when it is called.
   bool (*readMachines)(std::string_view text, CapturedMachines* machines,
                        CaptureError* error) = nullptr;
+  // Whether messages and --help name it: a shape known only to be refused
+  // with its remedy is not.
+  bool named = true;
 };
 
 // In the order messages and --help name them. A capture is read by the
@@ -64,5 +67,19 @@ bool ReadDevconHwids(std::string_view text, Devices* devices,
 bool LooksLikeDevconFind(const LineCursor& first);
 bool ReadDevconFind(std::string_view text, Devices* devices,
                     CaptureError* error);
+
+// PowerShell's, in windows/powershell_*.cc.
+bool LooksLikePowerShellList(const LineCursor& first);
+bool ReadPowerShellList(std::string_view text, CapturedMachines* machines,
+                        CaptureError* error);
+bool LooksLikePowerShellCsv(const LineCursor& first);
+bool ReadPowerShellCsv(std::string_view text, CapturedMachines* machines,
+                       CaptureError* error);
+bool LooksLikePowerShellJson(const LineCursor& first);
+bool ReadPowerShellJson(std::string_view text, CapturedMachines* machines,
+                        CaptureError* error);
+bool LooksLikePowerShellTable(const LineCursor& first);
+bool ReadPowerShellTable(std::string_view text, Devices* devices,
+                         CaptureError* error);
 
 }  // namespace pomvarin::check::capture

@@ -24,7 +24,9 @@ bool IsListId(std::string_view word) { return DeviceIdParts(word) >= 2; }
 // the rest of their shape.
 bool LooksLikeList(const LineCursor& first) {
   std::string_view line = Trim(first.line()), word;
-  if (line[0] == '#' || line == kNoIds) return true;
+  // Export-Csv's "#TYPE" line is no comment of this form.
+  if (line[0] == '#') return line.substr(0, 6) != "#TYPE ";
+  if (line == kNoIds) return true;
   return NextWord(&line, &word) && IsListId(word) &&
          !LooksLikeDevconHwids(first) && !LooksLikeDevconFind(first);
 }
