@@ -99,7 +99,7 @@ std::vector<WindowsCase> Cases() {
       // CIM_LogicalDevice lists the SATA controller twice, first without
       // its HardwareID; a USB hub is of another bus.
       {"wmic /format:list, Windows 7, > file",
-       "wmic path Win32_PnPEntity get /format:list (or /value)", Saved::kUtf16,
+       "wmic /format:list or /value", Saved::kUtf16,
        "\n\nCaption=Contrôleur SATA AHCI\n"
        "DeviceID=PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;11583659&amp;0&amp;FA\n"
        "\n\nCaption=Concentrateur USB racine\n"
@@ -116,7 +116,7 @@ std::vector<WindowsCase> Cases() {
        {sata, {First(kNvidia), 17}}},
       // XP has no HardwareID; a video controller's DeviceID is no ID.
       {"wmic get /value, Windows XP, piped", 
-       "wmic path Win32_PnPEntity get /format:list (or /value)", Saved::kPiped,
+       "wmic /format:list or /value", Saved::kPiped,
        "\n\nDeviceID=PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2\n"
        "Name=Controlador de audio \xA1ntegrado\n"
        "PNPDeviceID=PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2\n"
@@ -126,7 +126,7 @@ std::vector<WindowsCase> Cases() {
        {{First(kSound), 3},
         {First("VEN_10DE&DEV_0221&SUBSYS_00000000&REV_A1"), 8}}},
       {"wmic /format:list, Windows 10, /OUTPUT:",
-       "wmic path Win32_PnPEntity get /format:list (or /value)", Saved::kUtf16,
+       "wmic /format:list or /value", Saved::kUtf16,
        "\n\nDeviceID=PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;11583659&amp;0&amp;FA\n"
        "HardwareID={\"PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\","
        "\"PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043\","
@@ -134,7 +134,7 @@ std::vector<WindowsCase> Cases() {
        "PNPClass=HDCController\nPresent=TRUE\n\n",
        {sata}},
       {"wmic /format:csv, Windows 7, one node",
-       "wmic path Win32_PnPEntity get /format:csv", Saved::kUtf16,
+       "wmic /format:csv", Saved::kUtf16,
        "\nNode,DeviceID,HardwareID\n"
        "PC-7,ACPI\\PNP0A08\\0,{\"ACPI\\PNP0A08\",\"*PNP0A08\"}\n"
        "PC-7,PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;11583659&amp;0&amp;FA,"
@@ -143,13 +143,13 @@ std::vector<WindowsCase> Cases() {
        "\"PCI\\VEN_8086&amp;DEV_1C02&amp;CC_010601\",\"PCI\\VEN_8086&amp;DEV_1C02&amp;CC_0106\"}\n",
        {sata}},
       {"wmic /format:csv, Windows XP, piped",
-       "wmic path Win32_PnPEntity get /format:csv", Saved::kPiped,
+       "wmic /format:csv", Saved::kPiped,
        "\nNode,DeviceID,Name,PNPDeviceID\n"
        "OLDPC,PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2,"
        "SoundMAX,PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2\n",
        {{First(kSound), 3}}},
       {"wmic get DeviceID,HardwareID, Windows 7",
-       "wmic path Win32_PnPEntity get DeviceID,HardwareID", Saved::kUtf16,
+       "wmic table (get without /format)", Saved::kUtf16,
        "DeviceID                                                          HardwareID  \n"
        "ACPI\\PNP0A08\\0                                                    {\"ACPI\\PNP0A08\", \"*PNP0A08\"}\n"
        "PCI\\VEN_8086&DEV_1C02&SUBSYS_844D1043&REV_05\\3&11583659&0&FA      "
@@ -158,7 +158,7 @@ std::vector<WindowsCase> Cases() {
        {sata}},
       // A name with blanks and a letter of two bytes before the IDs' column.
       {"wmic get Name,PNPDeviceID, Windows XP",
-       "wmic path Win32_PnPEntity get DeviceID,HardwareID", Saved::kUtf16,
+       "wmic table (get without /format)", Saved::kUtf16,
        "Name                       PNPDeviceID\n"
        "Placa madre                \n"
        "Audio de alta definición   PCI\\VEN_8086&DEV_266E&SUBSYS_300D103C&REV_03\\3&B1BFB68&0&F2\n",

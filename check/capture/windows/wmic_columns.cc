@@ -13,7 +13,7 @@ namespace pomvarin::check::capture {
 namespace {
 
 const char kCsv[] = "wmic /format:csv";
-const char kTable[] = "wmic get (its table)";
+const char kTable[] = "wmic table";
 
 // The next field of a CSV line, up to a comma outside an array's braces;
 // more tells whether a comma ended it, and so another field follows.
