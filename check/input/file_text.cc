@@ -63,14 +63,13 @@ bool DecodeUtf16(std::string_view bytes, std::size_t from, bool bigEndian,
 }
 
 // UTF-16LE whose byte-order mark was lost (a dump committed through a tool
-// that drops it), told by its shape: its first characters are ASCII, each
-// a byte other than NUL and a NUL. UTF-8 text holds no NUL, so none is
-// taken for it.
+// that drops it), told by its shape: its first characters are of
+// U+0001..U+00FF, each a byte other than NUL and a NUL. UTF-8 text holds
+// no NUL, so none is taken for it.
 bool LooksLikeUtf16LeWithoutMark(std::string_view bytes) {
   const std::size_t units = std::min<std::size_t>(bytes.size() / 2, 32);
   for (std::size_t i = 0; i < units; ++i) {
-    const auto low = static_cast<unsigned char>(bytes[2 * i]);
-    if (low == 0 || low >= 0x80 || bytes[2 * i + 1] != '\0') return false;
+    if (bytes[2 * i] == '\0' || bytes[2 * i + 1] != '\0') return false;
   }
   return units > 0;
 }

@@ -12,7 +12,8 @@ enum class Utf16Orders { kLittleEndian, kEither };
 // The bytes as UTF-8 text, in *text: past a UTF-8 byte-order mark, a view
 // of the bytes themselves, which stay as they are; UTF-16 with a mark
 // (big-endian only where orders allows it), or little-endian without one
-// that begins with ASCII, is decoded into *decoded, and
+// whose first characters are
+// of U+0001..U+00FF, is decoded into *decoded, and
 // *text views that. False for UTF-16 that is none, with the line it breaks
 // on and what was found there.
 bool DecodeFileText(std::string_view bytes, Utf16Orders orders,

@@ -148,6 +148,40 @@ def utf16_crlf(text):
     return text.replace("\n", "\r\n").encode("utf-16-le")
 
 
+def wmic_record(i, passed_over=""):
+    """wmic /format:list's record of device i, as Windows 7 writes it, with
+    properties the check passes over."""
+    ids = "PCI\\VEN_8086&amp;DEV_%04X&amp;SUBSYS_00018086" % i
+    return ("\n\nDeviceID=%s&amp;REV_02\\3&amp;11583659&amp;0&amp;%02X\n"
+            "HardwareID={\"%s&amp;REV_02\",\"%s\"}\n%s" % (
+                ids, i % 256, ids, ids, passed_over))
+
+
+def wmic_csv_machines(count, configurations):
+    """wmic /node:... /format:csv of count machines, one device each, of
+    so many configurations."""
+    yield "\nNode,DeviceID,HardwareID\n"
+    for i in range(count):
+        ids = "PCI\\VEN_8086&amp;DEV_%04X&amp;SUBSYS_00018086" % (
+            i % configurations)
+        yield ("PC%06d,%s&amp;REV_02\\3&amp;11583659&amp;0&amp;00,"
+               "{\"%s&amp;REV_02\",\"%s\"}\n" % (i, ids, ids, ids))
+
+
+def msinfo32_report_one_field(work):
+    """msinfo32 /report whose one field fills the capture."""
+    return [work.disc, "--devices", work.under_limit(
+        "msinfo32.txt", ["\ufeffSystem Information report written at: now\n"
+                         "[Display]\nPNP Device ID\t" + DEVICE +
+                         "\\3&1&0&00\t\nName\t"], "x", utf16_crlf)]
+
+
+def nfo_nested(work):
+    """msinfo32 /nfo of elements within elements to the capture's limit."""
+    return [work.disc, "--devices", work.under_limit(
+        "deep.nfo", ["<?xml version=\"1.0\"?>\n<MsInfo>"], "<a>")]
+
+
 class Row:
     def __init__(self, name, make, status, says=(), json_out=False,
                  stdin=None):
@@ -349,6 +383,33 @@ ROWS = [
             "pnputil.txt", itertools.chain(["\ufeff" + PNPUTIL_TITLE],
                                            many(pnputil_record)),
             "\n", utf16_crlf)],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+
+    # The Windows tools' captures.
+    Row("UTF-16 wmic list of many devices with many properties, just under "
+        "the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "wmic.txt", itertools.chain(["\ufeff"], many(
+                wmic_record, "Status=OK\n")), "\n", utf16_crlf)],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("wmic list whose one property fills the capture",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "wmic.txt", [wmic_record(1), "Name="], "x")],
+        0, says=["Devices:      1 from "]),
+    Row("wmic CSV of 50,000 machines in 50 configurations",
+        lambda w: [w.disc, "--devices", w.write_lines(
+            "nodes.csv", wmic_csv_machines(50000, 50))],
+        0, says=["Machines:     50000 machines in 50 configurations"]),
+    Row("msinfo32 report whose one field fills the capture",
+        msinfo32_report_one_field, 0, says=["Devices:      1 from "]),
+    Row("msinfo32 .nfo of elements nested to the capture's limit", nfo_nested,
+        2, says=["deep.nfo, line 2: expected elements at most 64 deep"]),
+    Row("devcon hwids of many devices, just under the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "devcon.txt", ("PCI\\VEN_8086&DEV_%04X\\3&1&0&%02X\n    Name: N\n"
+                           "    Hardware IDs:\n        PCI\\VEN_8086&DEV_%04X\n"
+                           % (i, i % 256, i) for i in range(MANY_DEVICES)),
+            "\n")],
         0, says=["Devices:      %d from " % MANY_DEVICES]),
 
     # Pomvarin.ini files: one past the limit is refused unread, and up to

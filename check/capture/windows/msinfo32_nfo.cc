@@ -56,6 +56,14 @@ class XmlWalk {
   int line_ = 1;
 };
 
+// The text without XML's white space at either end; a text node spans
+// lines, unlike the lines the other readers trim.
+std::string_view TrimSpace(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
 // An element's name from the inside of its tag, "<" and ">" left out.
 std::string_view TagName(std::string_view tag) {
   std::size_t end = 0;
@@ -83,13 +91,24 @@ bool HasOtherReference(std::string_view text) {
 
 }  // namespace
 
+// <MsInfo>, or its document type, at the start or below the declaration.
 bool LooksLikeMsinfo32Nfo(const LineCursor& first) {
+  const auto startsReport = [](std::string_view line) {
+    const std::string_view doctype = "<!DOCTYPE MsInfo";
+    return line.substr(0, 7) == "<MsInfo" ||
+           line.substr(0, doctype.size()) == doctype;
+  };
   const std::string_view line = Trim(first.line());
-  if (line.substr(0, 7) == "<MsInfo") return true;
+  if (startsReport(line)) return true;
   if (line.substr(0, 5) != "<?xml") return false;
-  if (line.find("<MsInfo") != std::string_view::npos) return true;
+  const std::size_t declared = line.find("?>");
+  if (declared != std::string_view::npos &&
+      startsReport(Trim(line.substr(declared + 2))))
+    return true;
   LineCursor next = first;
-  return next.Next() && Trim(next.line()).substr(0, 7) == "<MsInfo";
+  while (next.Next())
+    if (!Trim(next.line()).empty()) return startsReport(Trim(next.line()));
+  return false;
 }
 
 bool ReadMsinfo32Nfo(std::string_view text, Devices* devices,
@@ -107,7 +126,7 @@ bool ReadMsinfo32Nfo(std::string_view text, Devices* devices,
     if (walk.StartsWith("<![CDATA[")) {
       walk.TakeUntil("<![CDATA[", &part);
       if (!walk.TakeUntil("]]>", &part)) return fail(line, "\"]]>\" after CDATA");
-      found.Add(Trim(part), {}, line, kOnlyInstanceId);
+      found.Add(TrimSpace(part), {}, line, kOnlyInstanceId);
     } else if (walk.StartsWith("<!--")) {
       if (!walk.TakeUntil("-->", &part)) return fail(line, "\"-->\" after a comment");
     } else if (walk.StartsWith("<!")) {
@@ -136,7 +155,7 @@ bool ReadMsinfo32Nfo(std::string_view text, Devices* devices,
         open.push_back(name);
       }
     } else {
-      const std::string_view value = Trim(walk.TakeText());
+      const std::string_view value = TrimSpace(walk.TakeText());
       if (value.empty()) continue;
       if (open.empty()) return fail(line, "markup only outside <MsInfo>");
       if (HasOtherReference(value))

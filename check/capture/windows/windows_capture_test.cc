@@ -99,7 +99,7 @@ std::vector<WindowsCase> Cases() {
       // CIM_LogicalDevice lists the SATA controller twice, first without
       // its HardwareID; a USB hub is of another bus.
       {"wmic /format:list, Windows 7, > file",
-       "wmic path Win32_PnPEntity get /format:list (or /value)", Saved::kUtf16,
+       "wmic /format:list or /value", Saved::kUtf16,
        "\n\nCaption=Contrôleur SATA AHCI\n"
        "DeviceID=PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;11583659&amp;0&amp;FA\n"
        "\n\nCaption=Concentrateur USB racine\n"
@@ -113,10 +113,10 @@ std::vector<WindowsCase> Cases() {
        "\n\nCaption=NVIDIA GeForce GT 630\n"
        "DeviceID=PCI\\VEN_10DE&amp;DEV_0622&amp;SUBSYS_827C1043&amp;REV_A1\\4&amp;2F2B8D0A&amp;0&amp;0008\n"
        "HardwareID=\n",
-       {sata, {First(kNvidia), 20}}},
+       {sata, {First(kNvidia), 17}}},
       // XP has no HardwareID; a video controller's DeviceID is no ID.
       {"wmic get /value, Windows XP, piped", 
-       "wmic path Win32_PnPEntity get /format:list (or /value)", Saved::kPiped,
+       "wmic /format:list or /value", Saved::kPiped,
        "\n\nDeviceID=PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2\n"
        "Name=Controlador de audio \xA1ntegrado\n"
        "PNPDeviceID=PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2\n"
@@ -124,9 +124,9 @@ std::vector<WindowsCase> Cases() {
        "Name=NVIDIA GeForce 6200\n"
        "PNPDeviceID=PCI\\VEN_10DE&amp;DEV_0221&amp;SUBSYS_00000000&amp;REV_A1\\4&amp;1F7DBC9F&amp;0&amp;0008\n",
        {{First(kSound), 3},
-        {First("VEN_10DE&DEV_0221&SUBSYS_00000000&REV_A1"), 7}}},
+        {First("VEN_10DE&DEV_0221&SUBSYS_00000000&REV_A1"), 8}}},
       {"wmic /format:list, Windows 10, /OUTPUT:",
-       "wmic path Win32_PnPEntity get /format:list (or /value)", Saved::kUtf16,
+       "wmic /format:list or /value", Saved::kUtf16,
        "\n\nDeviceID=PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;11583659&amp;0&amp;FA\n"
        "HardwareID={\"PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\","
        "\"PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043\","
@@ -134,7 +134,7 @@ std::vector<WindowsCase> Cases() {
        "PNPClass=HDCController\nPresent=TRUE\n\n",
        {sata}},
       {"wmic /format:csv, Windows 7, one node",
-       "wmic path Win32_PnPEntity get /format:csv", Saved::kUtf16,
+       "wmic /format:csv", Saved::kUtf16,
        "\nNode,DeviceID,HardwareID\n"
        "PC-7,ACPI\\PNP0A08\\0,{\"ACPI\\PNP0A08\",\"*PNP0A08\"}\n"
        "PC-7,PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;11583659&amp;0&amp;FA,"
@@ -143,13 +143,13 @@ std::vector<WindowsCase> Cases() {
        "\"PCI\\VEN_8086&amp;DEV_1C02&amp;CC_010601\",\"PCI\\VEN_8086&amp;DEV_1C02&amp;CC_0106\"}\n",
        {sata}},
       {"wmic /format:csv, Windows XP, piped",
-       "wmic path Win32_PnPEntity get /format:csv", Saved::kPiped,
+       "wmic /format:csv", Saved::kPiped,
        "\nNode,DeviceID,Name,PNPDeviceID\n"
        "OLDPC,PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2,"
        "SoundMAX,PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2\n",
        {{First(kSound), 3}}},
       {"wmic get DeviceID,HardwareID, Windows 7",
-       "wmic path Win32_PnPEntity get DeviceID,HardwareID", Saved::kUtf16,
+       "wmic table (get without /format)", Saved::kUtf16,
        "DeviceID                                                          HardwareID  \n"
        "ACPI\\PNP0A08\\0                                                    {\"ACPI\\PNP0A08\", \"*PNP0A08\"}\n"
        "PCI\\VEN_8086&DEV_1C02&SUBSYS_844D1043&REV_05\\3&11583659&0&FA      "
@@ -158,7 +158,7 @@ std::vector<WindowsCase> Cases() {
        {sata}},
       // A name with blanks and a letter of two bytes before the IDs' column.
       {"wmic get Name,PNPDeviceID, Windows XP",
-       "wmic path Win32_PnPEntity get DeviceID,HardwareID", Saved::kUtf16,
+       "wmic table (get without /format)", Saved::kUtf16,
        "Name                       PNPDeviceID\n"
        "Placa madre                \n"
        "Audio de alta definición   PCI\\VEN_8086&DEV_266E&SUBSYS_300D103C&REV_03\\3&B1BFB68&0&F2\n",
@@ -177,7 +177,7 @@ std::vector<WindowsCase> Cases() {
        "PCI\\VEN_8086&DEV_266E&SUBSYS_300D103C&REV_03\\3&B1BFB68&0&F2\t\n"
        "USB Root Hub\tYes\tUSB\t5.1.2600.0\t7/1/2001\t(Standard USB Host Controller)\tusbport.inf\tNot Available\t"
        "USB\\ROOT_HUB\\4&1A2B3C&0\t\n",
-       {{First(kNvidia), 11}, {First(kSound), 17}}},
+       {{First(kNvidia), 12}, {First(kSound), 18}}},
       // Windows 10 in French, pasted from the window with blanks for tabs.
       {"msinfo32 /report, Windows 10, French, pasted", "msinfo32 /report",
        Saved::kUtf16Bare,
@@ -186,7 +186,7 @@ std::vector<WindowsCase> Cases() {
        "[Résumé système]\n\n"
        "[Affichage]\n\nÉlément   Valeur\n"
        "ID du périphérique PNP   PCI\\VEN_8086&DEV_1C02&SUBSYS_844D1043&REV_05\\3&11583659&0&FA\n",
-       {{First(kSata), 7}}},
+       {{First(kSata), 8}}},
       {"msinfo32 /nfo, Windows 7", "msinfo32 /nfo", Saved::kUtf16,
        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<MsInfo>\n"
        "<Metadata><Version>8.0</Version><CreationUTC>12/10/2026</CreationUTC></Metadata>\n"
@@ -199,7 +199,7 @@ std::vector<WindowsCase> Cases() {
        "<Data><Device_Name>SATA AHCI</Device_Name><Signed/>\n"
        "<Device_ID>PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;11583659&amp;0&amp;FA</Device_ID></Data>\n"
        "</Category>\n</Category>\n</MsInfo>\n",
-       {{First(kNvidia), 9}, {First(kSata), 13}}},
+       {{First(kNvidia), 8}, {First(kSata), 12}}},
       {"msinfo32 /nfo, Windows Vista, one line", "msinfo32 /nfo", Saved::kUtf16,
        "<?xml version=\"1.0\"?><MsInfo><Category name=\"System Summary\"><Data>"
        "<Item>PNP Device ID</Item><Value>PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2</Value>"
@@ -230,7 +230,7 @@ std::vector<WindowsCase> Cases() {
        "2 matching device(s) found.\n",
        {{{"PCI\\VEN_8086&DEV_266E&SUBSYS_300D103C&REV_03",
           "PCI\\VEN_8086&DEV_266E&SUBSYS_300D103C"}},
-        {First(kNvidia), 7}}},
+        {First(kNvidia), 8}}},
       {"devcon find *", "devcon find, findall or listclass", Saved::kUtf8,
        "ACPI\\PNP0A03\\0                                              : PCI bus\n"
        "PCI\\VEN_8086&DEV_1C02&SUBSYS_844D1043&REV_05\\3&11583659&0&FA: Intel(R) SATA AHCI\n"
@@ -325,6 +325,106 @@ TEST(WindowsCapturesTest, TheRealWmicDumpsGiveTheirPciDevices) {
       EXPECT_EQ(device.note.empty(), dump.whole) << device.note;
     }
   }
+}
+
+TEST(WindowsCapturesTest, WhatIsNoneOfThemIsRefusedAtItsLine) {
+  std::string deep = "<MsInfo>";
+  for (int i = 0; i < 100; ++i) deep += "<a>";
+  const struct {
+    const char* name;
+    std::string capture;
+    int line;
+    const char* expected;
+  } cases[] = {
+      {"wmic list, a stray line",
+       "\n\nDeviceID=PCI\\VEN_1&amp;DEV_2\\3&amp;0\nstray words\n", 4,
+       "\"Property=value\""},
+      {"wmic list, HardwareID no array",
+       "DeviceID=PCI\\VEN_1&amp;DEV_2\\3&amp;0\nHardwareID=PCI\\VEN_1\n", 1,
+       "an array of hardware IDs"},
+      {"wmic list, an array of no IDs",
+       "DeviceID=PCI\\VEN_1&amp;DEV_2\\3&amp;0\n"
+       "HardwareID={\"PCI\\VEN_1\",\"no ID\"}\n",
+       1, "an array of hardware IDs"},
+      {"wmic list of other buses only", "DeviceID=USB\\ROOT_HUB\\4&amp;1\n", 1,
+       "at least one PCI device"},
+      {"wmic CSV, a value holding a comma",
+       "Node,DeviceID,Name\nPC,PCI\\VEN_1&amp;DEV_2\\3&amp;0,Intel, Inc.\n", 2,
+       "expected 3 values"},
+      {"wmic CSV without a node", "Node,DeviceID\n,PCI\\VEN_1&amp;DEV_2\\3&amp;0\n",
+       2, "Node"},
+      {"wmic table, a value across a column",
+       "DeviceID  Name\nPCI\\VEN_1&DEV_2\\3&0 x\n", 2, "the column of Name"},
+      {"msinfo32 /report of other buses only",
+       "System Information report written at: now\n[USB]\nHub\tUSB\\ROOT\\4&1\n",
+       3, "at least one PCI device"},
+      {"msinfo32 /nfo with a document type",
+       "<?xml version=\"1.0\"?>\n"
+       "<!DOCTYPE MsInfo [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n"
+       "<MsInfo>&x;</MsInfo>\n",
+       2, "no DTD or entity is read"},
+      {"msinfo32 /nfo with an entity of its own", "<MsInfo><Data>&x;</Data></MsInfo>",
+       1, "only XML's own escapes"},
+      {"msinfo32 /nfo, tags crossed", "<MsInfo>\n<Data></Item>\n</MsInfo>\n", 2,
+       "</Data>, found </Item>"},
+      {"msinfo32 /nfo cut short",
+       "<MsInfo>\n<Data>PCI\\VEN_1&amp;DEV_2\\3&amp;0\n", 3,
+       "</Data> before the end"},
+      {"msinfo32 /nfo nested too deep", deep, 1, "at most 64 deep"},
+      {"devcon hwids, a stray line", "PCI\\VEN_1&DEV_2\\3&0\n    Name: X\nstray\n", 3,
+       "indented its \"Name:\""},
+      {"devcon find, a stray line", "PCI\\VEN_1&DEV_2\\3&0: X\nstray line\n", 2,
+       "\": \" and its name"},
+      {"a file of two machines read as one",
+       "Node,DeviceID\nA,PCI\\VEN_1&amp;DEV_2\\3&amp;0\nB,PCI\\VEN_1&amp;DEV_2\\3&amp;0\n",
+       1, "found 2 machines (A, B)"},
+  };
+  for (const auto& c : cases) {
+    Devices devices;
+    CaptureError error;
+    EXPECT_FALSE(ReadDeviceCapture(c.capture, &devices, &error)) << c.name;
+    EXPECT_EQ(error.line, c.line) << c.name << ": " << error.message;
+    EXPECT_NE(error.message.find(c.expected), std::string::npos)
+        << c.name << ": " << error.message;
+  }
+}
+
+// A wmic CSV of several nodes is checked as a folder of one capture for
+// each: the same machines, by name, in the same configurations.
+TEST(WindowsCapturesTest, AFileOfManyMachinesIsCheckedAsAFolderOfCaptures) {
+  const std::string header = "\nNode,DeviceID,HardwareID\n";
+  const std::string sata =
+      ",PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;1&amp;0&amp;FA,"
+      "{\"PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\","
+      "\"PCI\\VEN_8086&amp;DEV_1C02\"}\n";
+  const std::string nvidia =
+      ",PCI\\VEN_10DE&amp;DEV_0622&amp;SUBSYS_827C1043&amp;REV_A1\\4&amp;2&amp;0&amp;08,\n";
+  test::TempDisc disc;
+  disc.Write("nodes.csv", Saving(header + "PC-A" + sata + "PC-B" + nvidia +
+                                     "PC-A" + nvidia + "PC-C" + sata,
+                                 Saved::kUtf16));
+  disc.Write("fleet/PC-A", header + "PC-A" + sata + "PC-A" + nvidia);
+  disc.Write("fleet/PC-B", header + "PC-B" + nvidia);
+  disc.Write("fleet/PC-C", header + "PC-C" + sata);
+  std::vector<Configuration> fromFile, fromFolder;
+  std::vector<SkippedCapture> skipped;
+  ASSERT_TRUE(ReadConfigurations({"nodes.csv"}, &fromFile, &skipped));
+  ASSERT_TRUE(ReadConfigurations({"fleet"}, &fromFolder, &skipped));
+  EXPECT_TRUE(skipped.empty());
+  ASSERT_EQ(fromFile.size(), 3u);
+  ASSERT_EQ(fromFile.size(), fromFolder.size());
+  for (std::size_t c = 0; c < fromFile.size(); ++c) {
+    EXPECT_EQ(fromFile[c].machines, fromFolder[c].machines);
+    ASSERT_EQ(fromFile[c].devices.size(), fromFolder[c].devices.size());
+    for (std::size_t d = 0; d < fromFile[c].devices.size(); ++d) {
+      EXPECT_EQ(fromFile[c].devices[d].hardwareIds,
+                fromFolder[c].devices[d].hardwareIds);
+      // Each names its own file's line.
+      EXPECT_EQ(fromFile[c].devices[d].note.empty(),
+                fromFolder[c].devices[d].note.empty());
+    }
+  }
+  EXPECT_EQ(fromFile[0].machines, std::vector<std::string>{"PC-A"});
 }
 
 }  // namespace

@@ -13,10 +13,11 @@ namespace pomvarin::check::capture {
 namespace {
 
 const char kCsv[] = "wmic /format:csv";
-const char kTable[] = "wmic get (its table)";
+const char kTable[] = "wmic table";
 
-// The next field of a CSV line, up to a comma outside an array's braces.
-std::string_view NextCsvField(std::string_view* rest) {
+// The next field of a CSV line, up to a comma outside an array's braces;
+// more tells whether a comma ended it, and so another field follows.
+std::string_view NextCsvField(std::string_view* rest, bool* more) {
   std::size_t at = 0;
   int depth = 0;
   for (; at < rest->size(); ++at) {
@@ -26,15 +27,16 @@ std::string_view NextCsvField(std::string_view* rest) {
     if (c == ',' && depth == 0) break;
   }
   const std::string_view field = rest->substr(0, at);
-  rest->remove_prefix(at < rest->size() ? at + 1 : at);
+  *more = at < rest->size();
+  rest->remove_prefix(*more ? at + 1 : at);
   return field;
 }
 
 bool IsCsvHeader(std::string_view line) {
   if (line.substr(0, 5) != "Node,") return false;
   line.remove_prefix(5);
-  while (!line.empty())
-    if (!IsWmicPropertyName(NextCsvField(&line))) return false;
+  for (bool more = true; more;)
+    if (!IsWmicPropertyName(NextCsvField(&line, &more))) return false;
   return true;
 }
 
@@ -52,7 +54,7 @@ bool ReadWmicCsv(std::string_view text, CapturedMachines* machines,
   // The header's property names, views into it.
   std::vector<std::string_view> names;
   std::string_view header = Trim(lines.line());
-  while (!header.empty()) names.push_back(NextCsvField(&header));
+  for (bool more = true; more;) names.push_back(NextCsvField(&header, &more));
   MachineDevices found;
   while (lines.Next()) {
     const std::string_view line = Trim(lines.line());
@@ -61,16 +63,19 @@ bool ReadWmicCsv(std::string_view text, CapturedMachines* machines,
     if (IsCsvHeader(line)) continue;
     WmicRecord record;
     record.line = lines.number();
-    std::string_view rest = line;
-    std::string_view node = NextCsvField(&rest);
-    std::size_t count = 1;
-    for (; count < names.size() && !rest.empty(); ++count)
-      TakeWmicProperty(names[count], NextCsvField(&rest), &record);
-    if (count != names.size() || !rest.empty())
+    std::string_view rest = line, node;
+    std::size_t count = 0;
+    for (bool more = true; more; ++count) {
+      const std::string_view value = NextCsvField(&rest, &more);
+      if (count == 0) node = value;
+      if (count > 0 && count < names.size())
+        TakeWmicProperty(names[count], value, &record);
+    }
+    if (count != names.size())
       return Fail(lines.number(),
                   "expected " + std::to_string(names.size()) +
                       " values separated by commas as the header names (" +
-                      kCsv + "), found " + (rest.empty() ? "fewer" : "more") +
+                      kCsv + "), found " + std::to_string(count) +
                       ": a value holds a comma, or the line was cut; get only "
                       "DeviceID,HardwareID",
                   error);
