@@ -168,6 +168,37 @@ def wmic_csv_machines(count, configurations):
                "{\"%s&amp;REV_02\",\"%s\"}\n" % (i, ids, ids, ids))
 
 
+def powershell_list_record(i, passed_over=""):
+    """Format-List of Get-PnpDevice's object for device i, as Windows
+    PowerShell writes it, its instance ID wrapped, with properties the
+    check passes over."""
+    ids = "PCI\\VEN_8086&DEV_%04X&SUBSYS_00018086" % i
+    return ("\nInstanceId     : %s&REV_02\\3&11583\n"
+            "                 659&0&%02X\n"
+            "HardwareID     : {%s&REV_02, %s}\n%s" % (ids, i % 256, ids, ids,
+                                                   passed_over))
+
+
+def powershell_machines(count, configurations, form):
+    """Invoke-Command's objects of count machines, one device each, of so
+    many configurations, as Export-Csv or ConvertTo-Json writes them."""
+    yield ('"PSComputerName","InstanceId","HardwareID"\n' if form == "csv"
+           else "[\n")
+    for i in range(count):
+        ids = "PCI\\VEN_8086&DEV_%04X&SUBSYS_00018086" % (i % configurations)
+        if form == "csv":
+            yield ('"PC%06d","%s&REV_02\\3&11583659&0&00","System.String[]"\n'
+                   % (i, ids))
+        else:
+            ids = ids.replace("\\", "\\\\").replace("&", "\\u0026")
+            yield ('%s    {"PSComputerName":  "PC%06d", "InstanceId":  '
+                   '"%s\\u0026REV_02\\\\3\\u00260\\u00260\\u002600", '
+                   '"HardwareID":  ["%s\\u0026REV_02", "%s"]}\n'
+                   % ("," if i else " ", i, ids, ids, ids))
+    if form == "json":
+        yield "]\n"
+
+
 def msinfo32_report_one_field(work):
     """msinfo32 /report whose one field fills the capture."""
     return [work.disc, "--devices", work.under_limit(
@@ -411,6 +442,39 @@ ROWS = [
                            % (i, i % 256, i) for i in range(MANY_DEVICES)),
             "\n")],
         0, says=["Devices:      %d from " % MANY_DEVICES]),
+
+    Row("PowerShell Format-List of many devices with many properties, just "
+        "under the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "list.txt", many(powershell_list_record, "Status         : OK\n"),
+            "\n")],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("PowerShell Format-List whose one value fills the capture",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "list.txt", [powershell_list_record(1), "Caption        : "], "x")],
+        0, says=["Devices:      1 from "]),
+    Row("PowerShell Format-List whose one value wraps to fill the capture",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "list.txt", [powershell_list_record(1), "Caption        : x\n"],
+            "                 x\n")],
+        0, says=["Devices:      1 from "]),
+    Row("JSON nested to the capture's limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "deep.json", ["[\n"], '{"a": [')],
+        2, says=["deep.json, line 2: expected values nested at most 100 deep"]),
+    Row("JSON whose one string fills the capture",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "long.json", ['{"InstanceId": "' + DEVICE.replace("\\", "\\\\") +
+                          '\\\\3&1&0&00", "Caption": "'], "x")],
+        2, says=["long.json, line 1: expected the string's closing quote"]),
+    Row("PowerShell Export-Csv of 50,000 machines in 50 configurations",
+        lambda w: [w.disc, "--devices", w.write_lines(
+            "machines.csv", powershell_machines(50000, 50, "csv"))],
+        0, says=["Machines:     50000 machines in 50 configurations"]),
+    Row("PowerShell ConvertTo-Json of 50,000 machines in 50 configurations",
+        lambda w: [w.disc, "--devices", w.write_lines(
+            "machines.json", powershell_machines(50000, 50, "json"))],
+        0, says=["Machines:     50000 machines in 50 configurations"]),
 
     # Pomvarin.ini files: one past the limit is refused unread, and up to
     # it, sections and keys by the 100,000 are each looked at once.

@@ -101,16 +101,21 @@ class JsonCapture {
     }
   }
 
+  // A string, into value; passed over where value is null, so that a
+  // huge one is never copied.
   bool String(std::string* value) {
     SkipBlanks();
     if (Peek() != '"') return ExpectedHere("a string");
     ++at_;
+    std::string ignored;
+    if (value == nullptr) value = &ignored;
+    const bool keep = value != &ignored;
     value->clear();
     while (at_ < text_.size() && text_[at_] != '"') {
       const char c = text_[at_++];
       line_ += c == '\n';
       if (c != '\\') {
-        *value += c;
+        if (keep) *value += c;
         continue;
       }
       const char escaped = Peek();
@@ -119,7 +124,7 @@ class JsonCapture {
       const char* meaning = "\"\\/\b\f\n\r\t";
       const std::string_view known(simple);
       if (known.find(escaped) != std::string_view::npos && escaped != '\0') {
-        *value += meaning[known.find(escaped)];
+        if (keep) *value += meaning[known.find(escaped)];
       } else if (escaped == 'u' && IsHexDigits(text_, at_, 4)) {
         std::uint32_t c16 = HexValue(text_.substr(at_, 4));
         at_ += 4;
@@ -131,7 +136,7 @@ class JsonCapture {
             at_ += 6;
           }
         }
-        AppendUtf8(c16, value);
+        if (keep) AppendUtf8(c16, value);
       } else {
         --at_;
         return ExpectedHere("an escape such as \\u0026 or \\\\");
@@ -146,10 +151,7 @@ class JsonCapture {
   bool Skip(int depth) {
     SkipBlanks();
     const char c = Peek();
-    if (c == '"') {
-      std::string ignored;
-      return String(&ignored);
-    }
+    if (c == '"') return String(nullptr);
     if (c == '[' || c == '{') {
       if (depth >= kMaxDepth)
         return ExpectedHere("values nested at most " +

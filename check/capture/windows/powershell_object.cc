@@ -48,7 +48,7 @@ PowerShellProperty PowerShellPropertyOf(std::string_view name) {
 
 std::size_t PowerShellMachines::Machine(std::string_view name) {
   const auto [found, added] = byName_.emplace(std::string(name), machines_.size());
-  if (added) machines_.push_back(Held{std::string(name), {}, {}, {}});
+  if (added) machines_.push_back(Held{std::string(name), {}, {}, {}, nullptr});
   return found->second;
 }
 
@@ -56,19 +56,34 @@ void PowerShellMachines::AddDevice(std::size_t machine,
                                    std::string_view instanceId,
                                    Device&& device, HeldIds held) {
   Held& owner = machines_[machine];
-  if (!instanceId.empty()) {
-    // Instance IDs are told apart whatever their letters' case.
-    const auto [found, added] = owner.byInstance.emplace(
-        pomvarin::UpperAscii(std::string(instanceId)), owner.devices.size());
-    if (!added) {
-      if (owner.held[found->second] < held) {
-        owner.devices[found->second] = std::move(device);
-        owner.held[found->second] = held;
-      }
-      return;
-    }
+  // Instance IDs are told apart whatever their letters' case. A machine
+  // has a few dozen PCI devices, and an export many machines: a walk over
+  // the machine's own finds a device listed again in little memory; past
+  // a hundred, they are looked up.
+  std::string key = pomvarin::UpperAscii(std::string(instanceId));
+  std::size_t at = owner.instanceIds.size();
+  if (owner.at) {
+    const auto found = owner.at->find(key);
+    if (found != owner.at->end()) at = found->second;
+  } else {
+    for (std::size_t i = 0; i < owner.instanceIds.size() && at == owner.instanceIds.size(); ++i)
+      if (owner.instanceIds[i] == key) at = i;
   }
+  if (!key.empty() && at < owner.instanceIds.size()) {
+    if (owner.held[at] < held) {
+      owner.devices[at] = std::move(device);
+      owner.held[at] = held;
+    }
+    return;
+  }
+  if (!owner.at && owner.instanceIds.size() >= 100) {
+    owner.at = std::make_unique<std::unordered_map<std::string, std::size_t>>();
+    for (std::size_t i = 0; i < owner.instanceIds.size(); ++i)
+      owner.at->emplace(owner.instanceIds[i], i);
+  }
+  if (owner.at && !key.empty()) owner.at->emplace(key, owner.instanceIds.size());
   owner.devices.push_back(std::move(device));
+  owner.instanceIds.push_back(std::move(key));
   owner.held.push_back(held);
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -53,8 +54,11 @@ class PowerShellMachines {
   struct Held {
     std::string name;
     Devices devices;
-    std::vector<HeldIds> held;  // each device's
-    std::unordered_map<std::string, std::size_t> byInstance;
+    std::vector<std::string> instanceIds;  // each device's, in upper case
+    std::vector<HeldIds> held;             // each device's
+    // Where each instance ID stands, made only for a machine of more
+    // devices than a walk should pass over.
+    std::unique_ptr<std::unordered_map<std::string, std::size_t>> at;
   };
   std::vector<Held> machines_;
   std::unordered_map<std::string, std::size_t> byName_;
