@@ -5,8 +5,6 @@
 
 namespace pomvarin::check {
 
-namespace {
-
 void AppendUtf8(std::uint32_t c, std::string* text) {
   if (c < 0x80) {
     *text += static_cast<char>(c);
@@ -24,6 +22,8 @@ void AppendUtf8(std::uint32_t c, std::string* text) {
     *text += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
+
+namespace {
 
 int LinesIn(const std::string& text) {
   int line = 1;

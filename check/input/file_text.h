@@ -2,6 +2,7 @@
 // capture, an .inf file), whatever encoding that system saved it in.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,8 @@ enum class Utf16Orders { kLittleEndian, kEither };
 bool DecodeFileText(std::string_view bytes, Utf16Orders orders,
                     std::string* decoded, std::string_view* text,
                     int* faultLine, std::string* fault);
+
+// Appends a character's UTF-8 bytes.
+void AppendUtf8(std::uint32_t c, std::string* text);
 
 }  // namespace pomvarin::check

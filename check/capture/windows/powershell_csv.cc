@@ -3,6 +3,7 @@
 // and one quoted record per object, a quote inside a value doubled, a
 // value's line ends kept inside its quotes. A list property is written as
 // its type's name, System.String[]: it carries no IDs.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>

@@ -11,6 +11,7 @@
 
 #include "check/capture/capture_formats.h"
 #include "check/capture/windows/powershell_object.h"
+#include "check/input/file_text.h"
 
 namespace pomvarin::check::capture {
 
@@ -19,24 +20,6 @@ namespace {
 const char kFormat[] = "ConvertTo-Json";
 // ConvertTo-Json -Depth takes at most 100.
 constexpr int kMaxDepth = 100;
-
-void AppendUtf8(std::uint32_t c, std::string* text) {
-  if (c < 0x80) {
-    *text += static_cast<char>(c);
-  } else if (c < 0x800) {
-    *text += static_cast<char>(0xC0 | c >> 6);
-    *text += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    *text += static_cast<char>(0xE0 | c >> 12);
-    *text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    *text += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *text += static_cast<char>(0xF0 | c >> 18);
-    *text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    *text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    *text += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 class JsonCapture {
  public:

@@ -3,6 +3,7 @@
 // "Name<blanks> : value" lines, objects between blank lines, a long value
 // wrapped onto lines indented to the value's column, lists as
 // "{a, b, c, d...}" cut after $FormatEnumerationLimit items.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
