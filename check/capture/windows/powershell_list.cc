@@ -146,7 +146,7 @@ bool ReadPowerShellList(std::string_view text, CapturedMachines* machines,
   }
   if (!finishObject()) return false;
   if (!collected.AnyDevice())
-    return Fail(lines.number(),
+    return Fail(std::max(lines.number(), 1),
                 "expected at least one PCI device (an instance ID beginning "
                 "PCI\\), found none",
                 error);

@@ -17,6 +17,14 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+// An ID of the enumerator's form without control characters, which no ID
+// holds (DeviceIdParts turns down blanks only).
+bool IsIdText(std::string_view id, int parts) {
+  for (char c : id)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  return parts == 2 ? IsHardwareId(id) : IsInstanceId(id);
+}
+
 // ENUMERATOR\DEVICE of ENUMERATOR\DEVICE\INSTANCE: a PCI device's first
 // hardware ID.
 std::string DevicePart(std::string_view instanceId) {
@@ -134,13 +142,13 @@ bool PowerShellObject::AddTo(PowerShellMachines* machines, const char* format,
   // DeviceID is a number or a name of its own ("VideoController1").
   std::string_view instanceId;
   for (const std::string* value : {&instanceId_, &pnpDeviceId_, &deviceId_})
-    if (instanceId.empty() && IsInstanceId(*value)) instanceId = *value;
+    if (instanceId.empty() && IsIdText(*value, 3)) instanceId = *value;
   if (hasIds_) {
     // Other buses' IDs are theirs to shape ("*PNP0A08"): they are passed.
     if (!SameName(ids_[0].substr(0, 4), "PCI\\") && !IsPciInstanceId(instanceId))
       return true;
     for (const std::string& id : ids_)
-      if (!IsHardwareId(id))
+      if (!IsIdText(id, 2))
         return Fail(idsLine_,
                     std::string("expected hardware IDs such as "
                                 "PCI\\VEN_8086&DEV_2822 in HardwareID (") +

@@ -1,6 +1,8 @@
 // PowerShell's default table of devices (Get-PnpDevice, or any table with
 // an ID column): its IDs are cut to the window ("PCI\VEN_8086...", "…" in
 // PowerShell 7), so it is refused with the command that writes them whole.
+#include <algorithm>
+
 #include "check/capture/capture_formats.h"
 #include "check/capture/windows/powershell_object.h"
 
@@ -35,7 +37,7 @@ bool ReadPowerShellTable(std::string_view text, Devices*, CaptureError* error) {
   LineCursor first(text);
   while (first.Next() && Trim(first.line()).empty()) {
   }
-  return Fail(first.number(),
+  return Fail(std::max(first.number(), 1),
               "expected Format-List, Export-Csv or ConvertTo-Json output, "
               "found PowerShell's table, which cuts the IDs to the window: run "
               "Get-PnpDevice -PresentOnly | Format-List InstanceId,HardwareID "
