@@ -417,11 +417,16 @@ ROWS = [
         0, says=["Devices:      %d from " % MANY_DEVICES]),
 
     # The Windows tools' captures.
-    Row("UTF-16 wmic list of many devices with many properties, just under "
+    Row("UTF-16 wmic list of many devices amid blank lines, just under the "
+        "limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "wmic.txt", itertools.chain(["\ufeff"], many(wmic_record)), "\n",
+            utf16_crlf)],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("piped wmic list of many devices with many properties, just under "
         "the limit",
         lambda w: [w.disc, "--devices", w.under_limit(
-            "wmic.txt", itertools.chain(["\ufeff"], many(
-                wmic_record, "Status=OK\n")), "\n", utf16_crlf)],
+            "wmic.txt", many(wmic_record, "Status=OK\r\r\n"), "\r\r\n")],
         0, says=["Devices:      %d from " % MANY_DEVICES]),
     Row("wmic list whose one property fills the capture",
         lambda w: [w.disc, "--devices", w.under_limit(

@@ -109,10 +109,13 @@ bool MachineDevices::AnyDevice() const {
 
 CapturedMachines MachineDevices::Take() {
   CapturedMachines machines;
-  for (auto& [name, devices] : machines_)
+  machines.reserve(machines_.size());
+  for (auto& [name, devices] : machines_) {
     machines.push_back(CapturedMachine{
         machines_.size() == 1 ? std::string() : std::move(name),
         devices.Take()});
+    devices = PciDevices();  // its index let go as soon as it is done with
+  }
   return machines;
 }
 
