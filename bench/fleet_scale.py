@@ -41,6 +41,8 @@ parser.add_argument("--runs", type=int, default=3)
 parser.add_argument("--largest", type=int, default=1_000_000,
                     help="the largest fleet of 50 configurations")
 parser.add_argument("--build", default=os.path.join(root, "build/linux"))
+parser.add_argument("--axis", default="",
+                    help="only the rows of the axes whose names begin so")
 args = parser.parse_args()
 check = os.path.join(args.build, "pomvarin-check")
 floor = os.path.join(args.build, "bench_capture_floor")
@@ -123,6 +125,26 @@ def make_configurations(folder, count, pool):
         open(os.path.join(folder, "config%02d.txt" % c), "w").write(machine_text(rng, pool))
 
 
+def powershell_text(list_text):
+    """A --list capture's devices as Windows PowerShell 5.1 saves
+    Get-PnpDevice | Format-List InstanceId,HardwareID with ">": UTF-16LE
+    with its mark, CRLF."""
+    objects = []
+    for n, line in enumerate(list_text.splitlines()[1:]):
+        ids = line.split()
+        objects.append("InstanceId : %s\\3&11583659&0&%02X\nHardwareID : {%s}\n"
+                       % (ids[0], n % 256, ", ".join(ids)))
+    return ("\n" + "\n".join(objects) + "\n\n").replace("\n", "\r\n").encode(
+        "utf-16-le")
+
+
+def make_powershell_configurations(folder, configurations):
+    os.makedirs(folder)
+    for name in sorted(os.listdir(configurations)):
+        text = open(os.path.join(configurations, name)).read()
+        open(os.path.join(folder, name), "wb").write(b"\xff\xfe" + powershell_text(text))
+
+
 def make_linked_fleet(folder, machines, configurations):
     """machines captures, each a hard link to one of the configuration files."""
     os.makedirs(folder)
@@ -194,6 +216,10 @@ def machines_line(head):
 rows = []
 
 
+def wanted(axis):
+    return axis.startswith(args.axis)
+
+
 def row(axis, label, disc, machines, floor_folders, expected_machines):
     check_time, check_peak, head = measure([check, disc, "--devices", machines])
     counted = machines_line(head)
@@ -247,16 +273,24 @@ def main():
         make_disc(small_disc, 20, 200, nested=True)
         configurations = os.path.join(work, "configurations")
         make_configurations(configurations, 50, pool)
-        for n in sizes:
+        for n in sizes if wanted("50 configurations") else []:
             fleet = fresh(os.path.join(work, "fleet"))
             make_linked_fleet(fleet, n, configurations)
             row("50 configurations", "%d machines" % n, small_disc, fleet, [fleet], n)
-        if 100_000 in sizes:
+        if 100_000 in sizes and wanted("PowerShell"):
+            # Each file read and its devices parsed: no two are the list form.
+            powershell = os.path.join(work, "powershell")
+            make_powershell_configurations(powershell, configurations)
+            fleet = fresh(os.path.join(work, "fleet"))
+            make_linked_fleet(fleet, 100_000, powershell)
+            row("PowerShell Format-List, 50 configurations", "100000 machines",
+                small_disc, fleet, [fleet], 100_000)
+        if 100_000 in sizes and wanted("50 configurations, own bytes"):
             fleet = fresh(os.path.join(work, "fleet"))
             make_copied_fleet(fleet, 100_000, configurations)
             row("50 configurations, own bytes", "100000 machines", small_disc, fleet,
                 [fleet], 100_000)
-        for n in sizes:
+        for n in sizes if wanted("all different") else []:
             if n > largest_different:
                 break
             fleet = fresh(os.path.join(work, "fleet"))
@@ -266,7 +300,7 @@ def main():
 
         thousand = os.path.join(work, "thousand")
         make_different_fleet(thousand, 1_000, pool)
-        for nested in (False, True):
+        for nested in (False, True) if wanted("layout") else ():
             disc = fresh(os.path.join(work, "disc"))
             make_disc(disc, 20, 2_000, nested)
             row("layout", "%s disc, 20 entries, 2000 .inf, 1000 machines"
@@ -274,12 +308,12 @@ def main():
 
         hundred = os.path.join(work, "hundred")
         make_different_fleet(hundred, 100, pool)
-        for infs in (200, 2_000, 20_000):
+        for infs in (200, 2_000, 20_000) if wanted(".inf files") else ():
             disc = fresh(os.path.join(work, "disc"))
             make_disc(disc, 20, infs, nested=True)
             row(".inf files", "%d .inf in 20 entries, 100 machines" % infs,
                 disc, hundred, [disc, hundred], 100)
-        for entries in (10, 100, 1_000):
+        for entries in (10, 100, 1_000) if wanted("entries") else ():
             disc = fresh(os.path.join(work, "disc"))
             make_disc(disc, entries, 2_000, nested=True)
             row("entries", "%d entries, 2000 .inf, 100 machines" % entries,

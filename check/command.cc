@@ -87,16 +87,20 @@ CommandResult RunCommand(const std::string& program,
                          DeviceNotes(devices)};
   }
 
-  const bool fleet = options.captures.size() > 1 ||
-                     (options.captures.size() == 1 && IsFolder(options.captures[0]));
+  bool fleet = options.captures.size() > 1 ||
+               (options.captures.size() == 1 && IsFolder(options.captures[0]));
   std::vector<Configuration> configurations;
   std::vector<SkippedCapture> skipped;
   bool allRead = true;
   if (fleet) {
     allRead = ReadConfigurations(options.captures, &configurations, &skipped);
+  } else if (!options.captures.empty()) {
+    // One file: one machine, or an export of many, checked as a fleet.
+    if (!ReadConfigurations(options.captures, &configurations, &skipped))
+      return Fail(program, skipped[0].reason);
+    fleet = configurations.size() > 1 || configurations[0].machines.size() > 1;
   } else {
-    Configuration machine{
-        {options.captures.empty() ? "" : FileName(options.captures[0])}, {}, {}};
+    Configuration machine{{""}, {}, {}};
     if (!ReadDevices(options.captures, &machine.devices, &error))
       return Fail(program, error);
     configurations.push_back(machine);

@@ -13,7 +13,8 @@ namespace {
 std::string CaptureFormatLines() {
   std::string lines;
   for (const capture::CaptureFormat& format : capture::CaptureFormats())
-    lines += std::string("                    ") + format.name + "\n";
+    if (format.named)
+      lines += std::string("                    ") + format.name + "\n";
   return lines;
 }
 

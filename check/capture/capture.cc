@@ -17,8 +17,8 @@ std::string Expected() {
 
 }  // namespace
 
-bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
-                       CaptureError* error) {
+bool ReadCaptureMachines(const std::string& bytes, CapturedMachines* machines,
+                         CaptureError* error) {
   using namespace capture;
   std::string decoded, fault;
   std::string_view text;
@@ -42,15 +42,37 @@ bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
                 error);
   for (const CaptureFormat& format : CaptureFormats()) {
     if (!format.looksLike(first)) continue;
-    Devices read;
-    if (!format.read(text, &read, error)) return false;
-    *devices = std::move(read);
+    CapturedMachines read(format.readMachines ? 0 : 1);
+    if (format.readMachines ? !format.readMachines(text, &read, error)
+                            : !format.read(text, &read[0].devices, error))
+      return false;
+    *machines = std::move(read);
     return true;
   }
   return Fail(first.number(),
               Expected() + ": " + kCaptureFormatStarts + ", found " +
                   QuotedExcerpt(Trim(first.line())),
               error);
+}
+
+bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
+                       CaptureError* error) {
+  CapturedMachines machines;
+  if (!ReadCaptureMachines(bytes, &machines, error)) return false;
+  if (machines.size() > 1) {
+    std::string names;
+    for (std::size_t i = 0; i < machines.size() && i < 3; ++i)
+      names += (i > 0 ? ", " : "") + machines[i].name;
+    return capture::Fail(
+        1,
+        "expected the devices of one machine, found " +
+            std::to_string(machines.size()) + " machines (" + names +
+            (machines.size() > 3 ? ", ..." : "") +
+            "): check the file without --list, as a fleet",
+        error);
+  }
+  *devices = std::move(machines[0].devices);
+  return true;
 }
 
 std::string DescribeCaptureError(const std::string& file,

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "check/fleet/devices.h"
 
@@ -20,8 +21,25 @@ struct CaptureError {
   std::string message;  // what was expected there, and what was found
 };
 
-// Reads the bytes of a capture file into its PCI devices, in its order. A
-// device the capture cannot tell all about carries a note.
+// One machine of a capture file. Most captures are one machine's; an
+// export of many (a wmic CSV of several nodes, a PowerShell export whose
+// objects carry PSComputerName) holds one for each computer name, and each
+// is checked as a capture file of its own would be.
+struct CapturedMachine {
+  std::string name;  // the computer's name; empty in a capture of one machine
+  Devices devices;
+};
+
+using CapturedMachines = std::vector<CapturedMachine>;
+
+// Reads the bytes of a capture file into its machines and their PCI
+// devices, each in the capture's order. A device the capture cannot tell
+// all about carries a note.
+bool ReadCaptureMachines(const std::string& bytes, CapturedMachines* machines,
+                         CaptureError* error);
+
+// As ReadCaptureMachines, for a capture that must be of one machine: one
+// of many machines is refused.
 bool ReadDeviceCapture(const std::string& bytes, Devices* devices,
                        CaptureError* error);
 

@@ -20,10 +20,15 @@ bool IsListId(std::string_view word) { return DeviceIdParts(word) >= 2; }
 
 }  // namespace
 
+// devcon's lines begin with a device's instance ID too: they are told by
+// the rest of their shape.
 bool LooksLikeList(const LineCursor& first) {
   std::string_view line = Trim(first.line()), word;
-  if (line[0] == '#' || line == kNoIds) return true;
-  return NextWord(&line, &word) && IsListId(word);
+  // Export-Csv's "#TYPE" line is no comment of this form.
+  if (line[0] == '#') return line.substr(0, 6) != "#TYPE ";
+  if (line == kNoIds) return true;
+  return NextWord(&line, &word) && IsListId(word) &&
+         !LooksLikeDevconHwids(first) && !LooksLikeDevconFind(first);
 }
 
 bool ReadList(std::string_view text, Devices* devices, CaptureError* error) {

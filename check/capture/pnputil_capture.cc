@@ -73,6 +73,9 @@ bool HardwareIdsOf(const std::vector<PnputilField>& fields,
 
 // A device's first line, maybe below the tool's name.
 bool LooksLikePnputil(const LineCursor& first) {
+  // PowerShell's Format-List of devices may start with their instance IDs
+  // too; its names are told by their shape.
+  if (LooksLikePowerShellList(first)) return false;
   if (StartsPnputilDevice(first.line())) return true;
   if (SplitLabelled(first.line())) return false;
   LineCursor next = first;

@@ -43,12 +43,12 @@ bool ReadCaptureBytes(const std::string& path, platform::FileSource source,
   return true;
 }
 
-// The devices of a capture's bytes; false with the reason when they are no
+// The machines of a capture's bytes; false with the reason when they are no
 // capture.
-bool ReadCaptureDevices(const std::string& path, const std::string& bytes,
-                        Devices* devices, std::string* error) {
+bool ReadMachines(const std::string& path, const std::string& bytes,
+                  CapturedMachines* machines, std::string* error) {
   CaptureError captureError;
-  if (!ReadDeviceCapture(bytes, devices, &captureError)) {
+  if (!ReadCaptureMachines(bytes, machines, &captureError)) {
     *error = DescribeCaptureError(path, captureError);
     return false;
   }
@@ -175,9 +175,13 @@ bool ReadDevices(const std::vector<std::string>& captures, Devices* devices,
     return false;
   }
   std::string bytes;
-  return ReadCaptureBytes(captures[0], platform::FileSource::kNamedByUser,
-                          &bytes, error) &&
-         ReadCaptureDevices(captures[0], bytes, devices, error);
+  CaptureError captureError;
+  if (!ReadCaptureBytes(captures[0], platform::FileSource::kNamedByUser,
+                        &bytes, error))
+    return false;
+  if (ReadDeviceCapture(bytes, devices, &captureError)) return true;
+  *error = DescribeCaptureError(captures[0], captureError);
+  return false;
 }
 
 std::string FileName(const std::string& path) {
@@ -214,14 +218,18 @@ bool ReadConfigurations(const std::vector<std::string>& captures,
     }
     for (const std::string& file : files) {
       std::string bytes, error, machine = FileName(file);
-      Devices devices;
+      CapturedMachines machines;
       const platform::FileSource source =
           folder ? platform::FileSource::kRegularFile
                  : platform::FileSource::kNamedByUser;
       const bool unreadable = !ReadCaptureBytes(file, source, &bytes, &error);
       if (!unreadable && index.AddByBytes(machine, bytes)) continue;
-      if (!unreadable && ReadCaptureDevices(file, bytes, &devices, &error)) {
-        index.Add(std::move(machine), bytes, std::move(devices));
+      if (!unreadable && ReadMachines(file, bytes, &machines, &error)) {
+        // An export of many machines is as many captures, each named by
+        // its computer.
+        for (CapturedMachine& each : machines)
+          index.Add(each.name.empty() ? std::move(machine) : std::move(each.name),
+                    bytes, std::move(each.devices));
         continue;
       }
       // A file of a folder that is no capture is passed over; one named on

@@ -22,8 +22,9 @@ std::string FileName(const std::string& path);
 bool IsFolder(const std::string& path);
 
 // The machines of every --devices, by configuration in the order each was
-// first met: a file is one machine; a folder's files are one each, in name
-// order, those that are no capture skipped. False when a capture named on
+// first met: a file is one machine, an export of many machines one for
+// each computer it names; a folder's files are so each, in name order,
+// those that are no capture skipped. False when a capture named on
 // the command line, or a file of a folder, cannot be read: the others are
 // still checked.
 bool ReadConfigurations(const std::vector<std::string>& captures,

@@ -1,11 +1,10 @@
 // Files saved on other systems (UTF-8, UTF-16 either way) decoded to UTF-8.
 #include "check/input/file_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace pomvarin::check {
-
-namespace {
 
 void AppendUtf8(std::uint32_t c, std::string* text) {
   if (c < 0x80) {
@@ -25,14 +24,17 @@ void AppendUtf8(std::uint32_t c, std::string* text) {
   }
 }
 
+namespace {
+
 int LinesIn(const std::string& text) {
   int line = 1;
   for (char c : text) line += c == '\n';
   return line;
 }
 
-bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string* text,
-                 int* faultLine, std::string* fault) {
+// The bytes from from on (past the byte-order mark, if any) as UTF-8.
+bool DecodeUtf16(std::string_view bytes, std::size_t from, bool bigEndian,
+                 std::string* text, int* faultLine, std::string* fault) {
   auto unit = [&](std::size_t at) {
     const auto first = static_cast<unsigned char>(bytes[at]);
     const auto second = static_cast<unsigned char>(bytes[at + 1]);
@@ -47,7 +49,7 @@ bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string* text,
   if (bytes.size() % 2 != 0) return fail("an odd number of bytes");
   // At least one byte of UTF-8 for each two of UTF-16.
   text->reserve(bytes.size() / 2);
-  for (std::size_t at = 2; at < bytes.size(); at += 2) {
+  for (std::size_t at = from; at < bytes.size(); at += 2) {
     std::uint32_t c = unit(at);
     if (c >= 0xD800 && c < 0xDC00 && at + 3 < bytes.size() &&
         unit(at + 2) >= 0xDC00 && unit(at + 2) < 0xE000) {
@@ -61,6 +63,18 @@ bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string* text,
   return true;
 }
 
+// UTF-16LE whose byte-order mark was lost (a dump committed through a tool
+// that drops it), told by its shape: its first characters are of
+// U+0001..U+00FF, each a byte other than NUL and a NUL. UTF-8 text holds
+// no NUL, so none is taken for it.
+bool LooksLikeUtf16LeWithoutMark(std::string_view bytes) {
+  const std::size_t units = std::min<std::size_t>(bytes.size() / 2, 32);
+  for (std::size_t i = 0; i < units; ++i) {
+    if (bytes[2 * i] == '\0' || bytes[2 * i + 1] != '\0') return false;
+  }
+  return units > 0;
+}
+
 }  // namespace
 
 bool DecodeFileText(std::string_view bytes, Utf16Orders orders,
@@ -68,9 +82,11 @@ bool DecodeFileText(std::string_view bytes, Utf16Orders orders,
                     int* faultLine, std::string* fault) {
   decoded->clear();
   const bool littleEndian = bytes.substr(0, 2) == "\xFF\xFE";
-  if (littleEndian || (orders == Utf16Orders::kEither &&
-                       bytes.substr(0, 2) == "\xFE\xFF")) {
-    if (!DecodeUtf16(bytes, !littleEndian, decoded, faultLine, fault))
+  const bool unmarked = !littleEndian && LooksLikeUtf16LeWithoutMark(bytes);
+  if (littleEndian || unmarked ||
+      (orders == Utf16Orders::kEither && bytes.substr(0, 2) == "\xFE\xFF")) {
+    if (!DecodeUtf16(bytes, unmarked ? 0 : 2, !(littleEndian || unmarked),
+                     decoded, faultLine, fault))
       return false;
     *text = *decoded;
     return true;

@@ -148,6 +148,71 @@ def utf16_crlf(text):
     return text.replace("\n", "\r\n").encode("utf-16-le")
 
 
+def wmic_record(i, passed_over=""):
+    """wmic /format:list's record of device i, as Windows 7 writes it, with
+    properties the check passes over."""
+    ids = "PCI\\VEN_8086&amp;DEV_%04X&amp;SUBSYS_00018086" % i
+    return ("\n\nDeviceID=%s&amp;REV_02\\3&amp;11583659&amp;0&amp;%02X\n"
+            "HardwareID={\"%s&amp;REV_02\",\"%s\"}\n%s" % (
+                ids, i % 256, ids, ids, passed_over))
+
+
+def wmic_csv_machines(count, configurations):
+    """wmic /node:... /format:csv of count machines, one device each, of
+    so many configurations."""
+    yield "\nNode,DeviceID,HardwareID\n"
+    for i in range(count):
+        ids = "PCI\\VEN_8086&amp;DEV_%04X&amp;SUBSYS_00018086" % (
+            i % configurations)
+        yield ("PC%06d,%s&amp;REV_02\\3&amp;11583659&amp;0&amp;00,"
+               "{\"%s&amp;REV_02\",\"%s\"}\n" % (i, ids, ids, ids))
+
+
+def powershell_list_record(i, passed_over=""):
+    """Format-List of Get-PnpDevice's object for device i, as Windows
+    PowerShell writes it, its instance ID wrapped, with properties the
+    check passes over."""
+    ids = "PCI\\VEN_8086&DEV_%04X&SUBSYS_00018086" % i
+    return ("\nInstanceId     : %s&REV_02\\3&11583\n"
+            "                 659&0&%02X\n"
+            "HardwareID     : {%s&REV_02, %s}\n%s" % (ids, i % 256, ids, ids,
+                                                   passed_over))
+
+
+def powershell_machines(count, configurations, form):
+    """Invoke-Command's objects of count machines, one device each, of so
+    many configurations, as Export-Csv or ConvertTo-Json writes them."""
+    yield ('"PSComputerName","InstanceId","HardwareID"\n' if form == "csv"
+           else "[\n")
+    for i in range(count):
+        ids = "PCI\\VEN_8086&DEV_%04X&SUBSYS_00018086" % (i % configurations)
+        if form == "csv":
+            yield ('"PC%06d","%s&REV_02\\3&11583659&0&00","System.String[]"\n'
+                   % (i, ids))
+        else:
+            ids = ids.replace("\\", "\\\\").replace("&", "\\u0026")
+            yield ('%s    {"PSComputerName":  "PC%06d", "InstanceId":  '
+                   '"%s\\u0026REV_02\\\\3\\u00260\\u00260\\u002600", '
+                   '"HardwareID":  ["%s\\u0026REV_02", "%s"]}\n'
+                   % ("," if i else " ", i, ids, ids, ids))
+    if form == "json":
+        yield "]\n"
+
+
+def msinfo32_report_one_field(work):
+    """msinfo32 /report whose one field fills the capture."""
+    return [work.disc, "--devices", work.under_limit(
+        "msinfo32.txt", ["\ufeffSystem Information report written at: now\n"
+                         "[Display]\nPNP Device ID\t" + DEVICE +
+                         "\\3&1&0&00\t\nName\t"], "x", utf16_crlf)]
+
+
+def nfo_nested(work):
+    """msinfo32 /nfo of elements within elements to the capture's limit."""
+    return [work.disc, "--devices", work.under_limit(
+        "deep.nfo", ["<?xml version=\"1.0\"?>\n<MsInfo>"], "<a>")]
+
+
 class Row:
     def __init__(self, name, make, status, says=(), json_out=False,
                  stdin=None):
@@ -350,6 +415,71 @@ ROWS = [
                                            many(pnputil_record)),
             "\n", utf16_crlf)],
         0, says=["Devices:      %d from " % MANY_DEVICES]),
+
+    # The Windows tools' captures.
+    Row("UTF-16 wmic list of many devices amid blank lines, just under the "
+        "limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "wmic.txt", itertools.chain(["\ufeff"], many(wmic_record)), "\n",
+            utf16_crlf)],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("piped wmic list of many devices with many properties, just under "
+        "the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "wmic.txt", many(wmic_record, "Status=OK\r\r\n"), "\r\r\n")],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("wmic list whose one property fills the capture",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "wmic.txt", [wmic_record(1), "Name="], "x")],
+        0, says=["Devices:      1 from "]),
+    Row("wmic CSV of 50,000 machines in 50 configurations",
+        lambda w: [w.disc, "--devices", w.write_lines(
+            "nodes.csv", wmic_csv_machines(50000, 50))],
+        0, says=["Machines:     50000 machines in 50 configurations"]),
+    Row("msinfo32 report whose one field fills the capture",
+        msinfo32_report_one_field, 0, says=["Devices:      1 from "]),
+    Row("msinfo32 .nfo of elements nested to the capture's limit", nfo_nested,
+        2, says=["deep.nfo, line 2: expected elements at most 64 deep"]),
+    Row("devcon hwids of many devices, just under the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "devcon.txt", ("PCI\\VEN_8086&DEV_%04X\\3&1&0&%02X\n    Name: N\n"
+                           "    Hardware IDs:\n        PCI\\VEN_8086&DEV_%04X\n"
+                           % (i, i % 256, i) for i in range(MANY_DEVICES)),
+            "\n")],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+
+    Row("PowerShell Format-List of many devices with many properties, just "
+        "under the limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "list.txt", many(powershell_list_record, "Status         : OK\n"),
+            "\n")],
+        0, says=["Devices:      %d from " % MANY_DEVICES]),
+    Row("PowerShell Format-List whose one value fills the capture",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "list.txt", [powershell_list_record(1), "Caption        : "], "x")],
+        0, says=["Devices:      1 from "]),
+    Row("PowerShell Format-List whose one value wraps to fill the capture",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "list.txt", [powershell_list_record(1), "Caption        : x\n"],
+            "                 x\n")],
+        0, says=["Devices:      1 from "]),
+    Row("JSON nested to the capture's limit",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "deep.json", ["[\n"], '{"a": [')],
+        2, says=["deep.json, line 2: expected values nested at most 100 deep"]),
+    Row("JSON whose one string fills the capture",
+        lambda w: [w.disc, "--devices", w.under_limit(
+            "long.json", ['{"InstanceId": "' + DEVICE.replace("\\", "\\\\") +
+                          '\\\\3&1&0&00", "Caption": "'], "x")],
+        2, says=["long.json, line 1: expected the string's closing quote"]),
+    Row("PowerShell Export-Csv of 50,000 machines in 50 configurations",
+        lambda w: [w.disc, "--devices", w.write_lines(
+            "machines.csv", powershell_machines(50000, 50, "csv"))],
+        0, says=["Machines:     50000 machines in 50 configurations"]),
+    Row("PowerShell ConvertTo-Json of 50,000 machines in 50 configurations",
+        lambda w: [w.disc, "--devices", w.write_lines(
+            "machines.json", powershell_machines(50000, 50, "json"))],
+        0, says=["Machines:     50000 machines in 50 configurations"]),
 
     # Pomvarin.ini files: one past the limit is refused unread, and up to
     # it, sections and keys by the 100,000 are each looked at once.

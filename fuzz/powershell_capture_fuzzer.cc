@@ -1,0 +1,18 @@
+// pomvarin-check's readers of PowerShell captures (Format-List,
+// Export-Csv, ConvertTo-Json, the refused table), from another machine and so
+// outside bytes: the table's PowerShell rows on the bytes as text, then the
+// bytes as a capture file.
+//
+// Input: the capture. Its 16 MiB limit is not driven here: the file's
+// reader applies it before these bytes are read as a capture.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/capture_reader_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  pomvarin::fuzz::FuzzCaptureReaders(data, size, "PowerShell");
+  return 0;
+}
