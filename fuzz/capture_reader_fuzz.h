@@ -42,13 +42,21 @@ inline void RequireSoundDevices(const check::Devices& devices) {
 }
 
 // Runs the table's readers whose names begin with prefix on the bytes as
-// UTF-8 text, then the whole reading of them as a capture file.
+// UTF-8 text, each where the text looks like its format, then the whole reading of them as a capture file.
 inline void FuzzCaptureReaders(const std::uint8_t* data, std::size_t size,
                                std::string_view prefix) {
   using namespace check;
   const std::string text(reinterpret_cast<const char*>(data), size);
+  // A reader is given text without NUL that looks like its format at its
+  // first line of text, as the capture's reading gives it.
+  capture::LineCursor first(text.find('\0') == std::string::npos
+                                ? std::string_view(text)
+                                : std::string_view());
+  while (first.Next() && capture::Trim(first.line()).empty()) {
+  }
   for (const capture::CaptureFormat& format : capture::CaptureFormats()) {
-    if (std::string_view(format.name).substr(0, prefix.size()) != prefix)
+    if (std::string_view(format.name).substr(0, prefix.size()) != prefix ||
+        capture::Trim(first.line()).empty() || !format.looksLike(first))
       continue;
     CapturedMachines machines;
     Devices devices{{{"untouched"}, {}}};

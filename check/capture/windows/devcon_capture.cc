@@ -17,16 +17,15 @@ namespace {
 const char kHwids[] = "devcon hwids";
 const char kFind[] = "devcon find, findall or listclass";
 
-// devcon's last line, "12 matching device(s) found." or "No matching
-// devices found.", and listclass's first, "Listing 3 devices in setup class
-// ...".
+// devcon's words about the devices rather than a device: its last line,
+// "12 matching device(s) found." ("No matching devices found."),
+// listclass's first, "Listing 3 devices in setup class ...", and hwids'
+// "No hardware/compatible IDs found for this device.".
 bool IsSummary(std::string_view line) {
-  const std::string_view ends[] = {"matching device(s) found.",
-                                   "No matching devices found."};
-  for (std::string_view end : ends)
-    if (line.size() >= end.size() && line.substr(line.size() - end.size()) == end)
-      return true;
-  return line.substr(0, 8) == "Listing " || line.substr(0, 3) == "No ";
+  const std::string_view end = "matching device(s) found.";
+  return (line.size() >= end.size() &&
+          line.substr(line.size() - end.size()) == end) ||
+         line.substr(0, 8) == "Listing " || line.substr(0, 3) == "No ";
 }
 
 bool IsLoneInstanceId(std::string_view line) {

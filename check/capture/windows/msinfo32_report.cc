@@ -36,19 +36,12 @@ bool LooksLikeMsinfo32Report(const LineCursor& first) {
 bool ReadMsinfo32Report(std::string_view text, Devices* devices,
                         CaptureError* error) {
   PciDevices found;
-  bool anyCategory = false;
   LineCursor lines(text);
   while (lines.Next()) {
     std::string_view rest = lines.line(), word;
-    anyCategory = anyCategory || IsCategory(rest);
     while (NextWord(&rest, &word))
       found.Add(word, {}, lines.number(), kOnlyInstanceId);
   }
-  if (!anyCategory)
-    return Fail(lines.number(),
-                "expected categories such as \"[Display]\" below the title "
-                "(msinfo32 /report), found none",
-                error);
   if (found.empty())
     return Fail(lines.number(),
                 "expected at least one PCI device, an instance ID beginning "

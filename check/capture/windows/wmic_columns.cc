@@ -59,7 +59,7 @@ bool ReadWmicCsv(std::string_view text, CapturedMachines* machines,
   while (lines.Next()) {
     const std::string_view line = Trim(lines.line());
     if (line.empty()) continue;
-    // A header again: wmic writes one for each /node's objects.
+    // A header again, as wmic may write before each node's objects.
     if (IsCsvHeader(line)) continue;
     WmicRecord record;
     record.line = lines.number();
