@@ -167,8 +167,11 @@ CommandResult RunCommand(const std::string& program,
   // disc's folder that the check enters.
   std::string pagePath;
   if (fleet) return RunFleet(program, options, *writer, live);
-  Configuration machine{
-      {options.captures.empty() ? "" : FileName(options.captures[0])}, {}, {}};
+  // In a list of one, as the packages' analysis takes it, never copied: its
+  // report can hold many warnings.
+  std::vector<Configuration> checked{Configuration{
+      {options.captures.empty() ? "" : FileName(options.captures[0])}, {}, {}}};
+  Configuration& machine = checked[0];
   if (!ReadDevices(options.captures, &machine.devices, &error))
     return Fail(program, error);
   if (!options.html.empty() &&
@@ -185,7 +188,7 @@ CommandResult RunCommand(const std::string& program,
                               &machine.report.warnings);
   InfTarget target;
   const FleetReport packages =
-      CheckFleet({machine}, Target(options, &target));
+      CheckFleet(checked, Target(options, &target));
   const int status = CheckStatus(true, machine.report.warnings, packages);
   const DeviceSource source{options.captures.empty() ? "" : options.captures[0],
                             machine.devices.size(), NotesOf(machine.devices)};
