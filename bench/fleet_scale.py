@@ -12,11 +12,13 @@ deleted once its rows are timed:
             50 files: the check still opens and reads each one), the same
             100,000 machines each with a capture of its own whose bytes
             differ from the others' by a comment line (the check reads each
-            one's devices), and all different up to 100,000 (each different
-            machine is a configuration of its own, about 0.5 ms and 50 KiB
-            of the check's: a million would take some 10 minutes a run and
-            more memory than this machine has); the disc is 20 entries with
-            200 nested .inf files, the floor reads the captures only.
+            one's devices); the disc is 20 entries with 200 nested .inf
+            files, the floor reads the captures only.
+  all different  1,000 to --largest-different machines, each a
+            configuration of its own, in `--list` and in `lspci -vmm -nn`
+            captures, on the disc of 20 entries with 2,000 nested .inf
+            files; and the text report of 20,000 of them in lspci form: its
+            lines, and whether it names every entry.
   layout    1,000 different machines on a disc of 20 entries with 2,000
             .inf files at the entries' roots, and the same files each in a
             folder of its own below Win10\\x64 in the entry's root.
@@ -30,6 +32,7 @@ Each row gives the median wall time of --runs runs, the largest peak memory
 import argparse
 import os
 import random
+import re
 import shutil
 import subprocess
 import sys
@@ -40,14 +43,20 @@ parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
 parser.add_argument("--runs", type=int, default=3)
 parser.add_argument("--largest", type=int, default=1_000_000,
                     help="the largest fleet of 50 configurations")
+parser.add_argument("--largest-different", type=int, default=1_000_000,
+                    help="the largest fleet of all-different machines")
+parser.add_argument("--forms", default="list,lspci",
+                    help="the capture forms of the all-different rows")
+parser.add_argument("--sizes-different", default="1000,10000,100000,1000000",
+                    help="the all-different fleets' sizes, up to --largest-different")
+parser.add_argument("--axes", default="machines,powershell,different,layout,inf,entries",
+                    help="the axes to time, comma-separated")
 parser.add_argument("--build", default=os.path.join(root, "build/linux"))
-parser.add_argument("--axis", default="",
-                    help="only the rows of the axes whose names begin so")
 args = parser.parse_args()
+axes = args.axes.split(",")
 check = os.path.join(args.build, "pomvarin-check")
 floor = os.path.join(args.build, "bench_capture_floor")
 work = os.path.join(root, "build/bench/fleet_scale")
-largest_different = 100_000
 
 common_vendors = [0x8086, 0x10EC, 0x10DE, 0x1022, 0x14E4, 0x168C]
 classes = ["020000", "030000", "040300", "060000", "060400", "0C0330", "010802"]
@@ -165,11 +174,28 @@ def make_copied_fleet(folder, machines, configurations):
             "%s\n# pc%07d\n%s" % (header, m, rest))
 
 
-def make_different_fleet(folder, machines, pool):
+def lspci_text(list_text):
+    """The devices of a --list capture as `lspci -vmm -nn` writes them."""
+    blocks = []
+    for slot, line in enumerate(list_text.splitlines()[1:]):
+        ven, dev, sdev, sven, rev, cls = re.match(
+            r"PCI\\VEN_(\w{4})&DEV_(\w{4})&SUBSYS_(\w{4})(\w{4})&REV_(\w{2}) .*&CC_(\w{6}) ",
+            line).groups()
+        blocks.append("Slot:\t00:%02x.%d\nClass:\tClass [%s]\nVendor:\tVendor [%s]\n"
+                      "Device:\tDevice [%s]\nSVendor:\tVendor [%s]\nSDevice:\tDevice [%s]\n"
+                      "Rev:\t%s\nProgIf:\t%s\n" % (
+                          slot // 8, slot % 8, cls[:4].lower(), ven.lower(), dev.lower(),
+                          sven.lower(), sdev.lower(), rev.lower(), cls[4:]))
+    return "\n".join(blocks)
+
+
+def make_different_fleet(folder, machines, pool, form="list"):
     os.makedirs(folder)
     rng = random.Random(machines)
     for m in range(machines):
-        open(os.path.join(folder, "pc%07d.txt" % m), "w").write(machine_text(rng, pool))
+        text = machine_text(rng, pool)
+        open(os.path.join(folder, "pc%07d.txt" % m), "w").write(
+            lspci_text(text) if form == "lspci" else text)
 
 
 # ---- Timing -------------------------------------------------------------------
@@ -216,10 +242,6 @@ def machines_line(head):
 rows = []
 
 
-def wanted(axis):
-    return axis.startswith(args.axis)
-
-
 def row(axis, label, disc, machines, floor_folders, expected_machines):
     check_time, check_peak, head = measure([check, disc, "--devices", machines])
     counted = machines_line(head)
@@ -230,6 +252,25 @@ def row(axis, label, disc, machines, floor_folders, expected_machines):
     print("%-8s %-40s %-40s check %8.3f s %8.1f MiB  floor %8.3f s  %.2fx"
           % (axis, label, counted, check_time, check_peak / 1024, floor_time,
              check_time / floor_time), flush=True)
+
+
+def report_lines(disc, machines):
+    """The text report of many different machines: how long it is, and
+    whether it still names every entry, the unserved devices and the
+    package warnings, counted."""
+    done = subprocess.run([check, disc, "--devices", machines], capture_output=True)
+    text = done.stdout.decode("utf-8", "replace")
+    names = all("[VendorInfo%d]" % n in text for n in range(1, 21)) and \
+        "Devices no started entry's .inf serves: on " in text and \
+        "\nPackage warnings: " in text and "\nOutcomes: " in text
+    report.append("The text report of 20000 all-different machines (lspci): %d lines, "
+                  "%d bytes; every entry, the outcomes, the unserved devices and the "
+                  "package warnings named and counted: %s" % (
+                      text.count("\n"), len(done.stdout), "yes" if names else "NO"))
+    print(report[-1], flush=True)
+
+
+report = []
 
 
 def seconds(value):
@@ -248,7 +289,8 @@ def table():
             growth = "%.2f× / %.2f× = %.2f" % (
                 check_time / last_check, floor_time / last_floor,
                 (check_time / last_check) / (floor_time / last_floor))
-        if axis in ("50 configurations", "all different", ".inf files", "entries"):
+        if axis in ("50 configurations", "all different, list", "all different, lspci",
+                    ".inf files", "entries"):
             previous[axis] = (check_time, floor_time)
         print("| %s | %s | %s | %s | %.1f MiB | %s | %.2f× | %s |" % (
             axis, label, counted, seconds(check_time), check_peak / 1024,
@@ -273,11 +315,11 @@ def main():
         make_disc(small_disc, 20, 200, nested=True)
         configurations = os.path.join(work, "configurations")
         make_configurations(configurations, 50, pool)
-        for n in sizes if wanted("50 configurations") else []:
+        for n in sizes if "machines" in axes else []:
             fleet = fresh(os.path.join(work, "fleet"))
             make_linked_fleet(fleet, n, configurations)
             row("50 configurations", "%d machines" % n, small_disc, fleet, [fleet], n)
-        if 100_000 in sizes and wanted("PowerShell"):
+        if 100_000 in sizes and "powershell" in axes:
             # Each file read and its devices parsed: no two are the list form.
             powershell = os.path.join(work, "powershell")
             make_powershell_configurations(powershell, configurations)
@@ -285,22 +327,31 @@ def main():
             make_linked_fleet(fleet, 100_000, powershell)
             row("PowerShell Format-List, 50 configurations", "100000 machines",
                 small_disc, fleet, [fleet], 100_000)
-        if 100_000 in sizes and wanted("50 configurations, own bytes"):
+        if 100_000 in sizes and "machines" in axes:
             fleet = fresh(os.path.join(work, "fleet"))
             make_copied_fleet(fleet, 100_000, configurations)
             row("50 configurations, own bytes", "100000 machines", small_disc, fleet,
                 [fleet], 100_000)
-        for n in sizes if wanted("all different") else []:
-            if n > largest_different:
-                break
-            fleet = fresh(os.path.join(work, "fleet"))
-            make_different_fleet(fleet, n, pool)
-            row("all different", "%d machines" % n, small_disc, fleet, [fleet], n)
-        fresh(os.path.join(work, "fleet"))
+        if "different" in axes:
+            disc = fresh(os.path.join(work, "disc"))
+            make_disc(disc, 20, 2_000, nested=True)
+            for form in args.forms.split(","):
+                for n in [int(size) for size in args.sizes_different.split(",")]:
+                    if n > args.largest_different:
+                        break
+                    fleet = fresh(os.path.join(work, "fleet"))
+                    make_different_fleet(fleet, n, pool, form)
+                    row("all different, %s" % form, "%d machines" % n, disc, fleet,
+                        [fleet], n)
+            if "lspci" in args.forms:
+                fleet = fresh(os.path.join(work, "fleet"))
+                make_different_fleet(fleet, 20_000, pool, "lspci")
+                report_lines(disc, fleet)
+                fresh(os.path.join(work, "fleet"))
 
         thousand = os.path.join(work, "thousand")
         make_different_fleet(thousand, 1_000, pool)
-        for nested in (False, True) if wanted("layout") else ():
+        for nested in (False, True) if "layout" in axes else ():
             disc = fresh(os.path.join(work, "disc"))
             make_disc(disc, 20, 2_000, nested)
             row("layout", "%s disc, 20 entries, 2000 .inf, 1000 machines"
@@ -308,12 +359,12 @@ def main():
 
         hundred = os.path.join(work, "hundred")
         make_different_fleet(hundred, 100, pool)
-        for infs in (200, 2_000, 20_000) if wanted(".inf files") else ():
+        for infs in (200, 2_000, 20_000) if "inf" in axes else ():
             disc = fresh(os.path.join(work, "disc"))
             make_disc(disc, 20, infs, nested=True)
             row(".inf files", "%d .inf in 20 entries, 100 machines" % infs,
                 disc, hundred, [disc, hundred], 100)
-        for entries in (10, 100, 1_000) if wanted("entries") else ():
+        for entries in (10, 100, 1_000) if "entries" in axes else ():
             disc = fresh(os.path.join(work, "disc"))
             make_disc(disc, entries, 2_000, nested=True)
             row("entries", "%d entries, 2000 .inf, 100 machines" % entries,
@@ -321,6 +372,8 @@ def main():
     finally:
         shutil.rmtree(work, ignore_errors=True)
     table()
+    for line in report:
+        print("\n" + line)
 
 
 main()

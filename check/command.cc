@@ -1,4 +1,3 @@
-// What each command line does and which exit status it gives.
 #include "check/command.h"
 
 #include <memory>
@@ -6,6 +5,7 @@
 #include "check/check.h"
 #include "check/capture/capture.h"
 #include "check/fleet/fleet_analysis.h"
+#include "check/fleet/fleet_check.h"
 #include "check/packages/inf.h"
 #include "check/init/disc_ini.h"
 #include "check/input/input_limits.h"
@@ -58,6 +58,80 @@ void WritePage(const std::string& program, const std::string& path,
   result->err += program + ": cannot write " + path + ": " + reason + "\n";
 }
 
+// Enters the folder, when one is given, and reads its disc; the reason when
+// no check can be made, else empty.
+std::string OpenDisc(const std::string& folder, DiscCheck& disc) {
+  if (!folder.empty() && !platform::ChangeDirectory(folder.c_str()))
+    return "cannot enter the folder " + folder;
+  switch (disc.Open()) {
+    case CheckOutcome::kNoCurrentDirectory:
+      return "the folder's path cannot be read or is longer than the "
+             "launcher's limit of 259 characters: the launcher would "
+             "read no Pomvarin.ini there";
+    case CheckOutcome::kUnreadableConfiguration:
+      return std::string("cannot read ") + disc.configurationPath();
+    case CheckOutcome::kConfigurationTooLarge:
+      return disc.configurationPath() + std::string(": larger than ") +
+             LimitText(kConfigurationLimit) +
+             ", the most the check reads of a Pomvarin.ini: a disc's is a "
+             "few KB";
+    case CheckOutcome::kChecked:
+      break;
+  }
+  return "";
+}
+
+// The --target decoration, or null for none (or one that does not parse:
+// the options have refused it then).
+const InfTarget* Target(const Options& options, InfTarget* target) {
+  return !options.target.empty() && ParseInfTarget(options.target, target)
+             ? target
+             : nullptr;
+}
+
+// Many machines: each capture is read and its configuration, when new,
+// checked at once. The disc is entered and read when the first capture is
+// in, so that captures that cannot be read are told before a disc that
+// cannot be; the captures are then read by their absolute paths.
+CommandResult RunFleet(const std::string& program, const Options& options,
+                       const ReportWriter& writer, LiveOutput& live) {
+  std::string error, pagePath;
+  if (!options.html.empty() &&
+      !platform::AbsolutePath(options.html, &pagePath, &error))
+    return Fail(program, "cannot write " + options.html + ": " + error);
+  std::vector<CaptureArgument> captures;
+  for (const std::string& given : options.captures) {
+    std::string absolute;
+    if (!platform::AbsolutePath(given, &absolute, &error)) absolute = given;
+    captures.push_back({given, absolute});
+  }
+  DiscCheck disc;
+  std::string discError;
+  InfTarget target;
+  FleetCheck check(disc, Target(options, &target), [&] {
+    discError = OpenDisc(options.folder, disc);
+    return discError.empty();
+  });
+  std::vector<SkippedCapture> skipped;
+  const bool allRead = ReadMachines(captures, check, &skipped);
+  if (!discError.empty()) return Fail(program, discError);
+  std::string skippedText;
+  for (const SkippedCapture& file : skipped)
+    if (file.unreadable) skippedText += program + ": " + file.reason + "\n";
+  if (check.empty())
+    return CommandResult{kCannotCheck, "",
+                         skippedText + program + ": no capture to check\n"};
+  const FleetResults results = check.Finish(std::move(skipped));
+  CommandResult result{FleetStatus(allRead, results), "", skippedText};
+  if (options.jsonLines)
+    WriteJsonLines(results, [&](const std::string& lines) { live.Print(lines); });
+  else
+    result.out = writer.Fleet(results);
+  if (!pagePath.empty())
+    WritePage(program, pagePath, HtmlFleet(results, Now()), &result);
+  return result;
+}
+
 }  // namespace
 
 CommandResult RunCommand(const std::string& program,
@@ -87,90 +161,38 @@ CommandResult RunCommand(const std::string& program,
                          DeviceNotes(devices)};
   }
 
-  bool fleet = options.captures.size() > 1 ||
-               (options.captures.size() == 1 && IsFolder(options.captures[0]));
-  std::vector<Configuration> configurations;
-  std::vector<SkippedCapture> skipped;
-  bool allRead = true;
-  if (fleet) {
-    allRead = ReadConfigurations(options.captures, &configurations, &skipped);
-  } else if (!options.captures.empty()) {
-    // One file: one machine, or an export of many, checked as a fleet.
-    if (!ReadConfigurations(options.captures, &configurations, &skipped))
-      return Fail(program, skipped[0].reason);
-    fleet = configurations.size() > 1 || configurations[0].machines.size() > 1;
-  } else {
-    Configuration machine{{""}, {}, {}};
-    if (!ReadDevices(options.captures, &machine.devices, &error))
-      return Fail(program, error);
-    configurations.push_back(machine);
-  }
-  std::string skippedText;
-  for (const SkippedCapture& file : skipped)
-    if (file.unreadable) skippedText += program + ": " + file.reason + "\n";
-  if (configurations.empty())
-    return CommandResult{kCannotCheck, "",
-                         skippedText + program + ": no capture to check\n"};
-
+  // One file may be an export of many machines, checked as a fleet too.
+  const bool fleet = options.jsonLines || options.captures.size() > 1 ||
+                     (options.captures.size() == 1 &&
+                      (IsFolder(options.captures[0]) ||
+                       HoldsManyMachines(options.captures[0])));
   // The page's file is named from where the command was given, not from the
   // disc's folder that the check enters.
   std::string pagePath;
+  if (fleet) return RunFleet(program, options, *writer, live);
+  // In a list of one, as the packages' analysis takes it, never copied: its
+  // report can hold many warnings.
+  std::vector<Configuration> checked{Configuration{
+      {options.captures.empty() ? "" : FileName(options.captures[0])}, {}, {}}};
+  Configuration& machine = checked[0];
+  if (!ReadDevices(options.captures, &machine.devices, &error))
+    return Fail(program, error);
   if (!options.html.empty() &&
       !platform::AbsolutePath(options.html, &pagePath, &error))
     return Fail(program, "cannot write " + options.html + ": " + error);
-  if (!options.folder.empty() &&
-      !platform::ChangeDirectory(options.folder.c_str()))
-    return Fail(program, "cannot enter the folder " + options.folder);
   DiscCheck disc;
-  switch (disc.Open()) {
-    case CheckOutcome::kNoCurrentDirectory:
-      return Fail(program,
-                  "the folder's path cannot be read or is longer than the "
-                  "launcher's limit of 259 characters: the launcher would "
-                  "read no Pomvarin.ini there");
-    case CheckOutcome::kUnreadableConfiguration:
-      return Fail(program, std::string("cannot read ") + disc.configurationPath());
-    case CheckOutcome::kConfigurationTooLarge:
-      return Fail(program, disc.configurationPath() + std::string(": larger than ") +
-                               LimitText(kConfigurationLimit) +
-                               ", the most the check reads of a Pomvarin.ini: "
-                               "a disc's is a few KB");
-    case CheckOutcome::kChecked:
-      break;
-  }
+  const std::string discError = OpenDisc(options.folder, disc);
+  if (!discError.empty()) return Fail(program, discError);
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
-  DistinctWarnings distinct;
+  disc.Check(machine.devices, origin, &machine.report);
   SetupKindLint kindLint;
-  for (std::size_t c = 0; c < configurations.size(); ++c) {
-    Configuration& configuration = configurations[c];
-    disc.Check(configuration.devices, origin, &configuration.report);
-    kindLint.LintStartsTogether(configuration.report,
-                                fleet ? "configuration " + std::to_string(c + 1)
-                                      : "this machine",
-                                &configuration.report.warnings);
-    // A fleet's report shows the warnings over all machines only.
-    if (fleet) distinct.Add(std::move(configuration.report.warnings));
-  }
+  kindLint.LintStartsTogether(machine.report, "this machine",
+                              &machine.report.warnings);
   InfTarget target;
-  const bool targeted = !options.target.empty() &&
-                        ParseInfTarget(options.target, &target);
   const FleetReport packages =
-      CheckFleet(configurations, targeted ? &target : nullptr);
-  const std::vector<Warning>& warnings =
-      fleet ? distinct.warnings() : configurations[0].report.warnings;
-  const int status = CheckStatus(allRead, warnings, packages);
-  if (fleet) {
-    CommandResult result{
-        status, writer->Fleet(configurations, skipped, warnings, packages),
-        skippedText};
-    if (!pagePath.empty())
-      WritePage(program, pagePath,
-                HtmlFleet(configurations, skipped, warnings, packages, Now()),
-                &result);
-    return result;
-  }
-  const Configuration& machine = configurations[0];
+      CheckFleet(checked, Target(options, &target));
+  const int status = CheckStatus(true, machine.report.warnings, packages);
   const DeviceSource source{options.captures.empty() ? "" : options.captures[0],
                             machine.devices.size(), NotesOf(machine.devices)};
   CommandResult result{status, writer->SingleMachine(machine, source, packages),

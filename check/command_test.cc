@@ -265,15 +265,16 @@ TEST(CommandTest, ChecksADiscOverSeveralMachines) {
   const CommandResult text = RunCheck({root + "/disc", "--devices", root + "/pcs",
                                        "--devices", root + "/b.txt"});
   EXPECT_EQ(text.status, kWarnings) << text.out << text.err;
-  EXPECT_NE(text.out.find("Machines:     3 machines in 2 configurations\n"
-                          "  configuration 1: 1 device; 2 machines: a.txt, c.txt\n"
-                          "  configuration 2: 1 device; 1 machine: b.txt\n"),
+  EXPECT_NE(text.out.find("Machines:     3 machines in 2 configurations, 1 outcome\n"),
             std::string::npos) << text.out;
-  EXPECT_NE(text.out.find("  1              2         +            no\n"
-                          "  2              1         +            no\n"),
+  EXPECT_NE(text.out.find("  configuration 1: 1 device; outcome 1; 2 machines: a.txt, c.txt\n"
+                          "  configuration 2: 1 device; outcome 1; 1 machine: b.txt\n"),
+            std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("  outcome 1: 3 machines in 2 configurations: a.txt, c.txt, b.txt\n"
+                          "    matched: VendorInfo1\n"),
             std::string::npos) << text.out;
   EXPECT_NE(text.out.find("notes.md, line 1: expected"), std::string::npos);
-  EXPECT_NE(text.out.find("false start (entry VendorInfo1, configuration 2)"),
+  EXPECT_NE(text.out.find("false start (entry VendorInfo1, on 1 machine)"),
             std::string::npos) << text.out;
 
   const CommandResult json = RunCheck({root + "/disc", "--json", "--devices",
@@ -284,7 +285,7 @@ TEST(CommandTest, ChecksADiscOverSeveralMachines) {
   EXPECT_NE(json.out.find("\"configurations\": [\n    {\"number\": 1, "
                           "\"machineCount\": 2, \"machines\": [\"a.txt\", "
                           "\"c.txt\"], \"devices\": 1, \"notes\": [], "
-                          "\"warningBox\": false"),
+                          "\"outcome\": 1, \"warningBox\": false"),
             std::string::npos) << json.out;
   EXPECT_NE(json.out.find("\"infFiles\": 1,"), std::string::npos);
 

@@ -28,7 +28,7 @@ bool IsHelpSwitch(const std::string& argument) {
 std::string ShortUsage(const std::string& program) {
   return "usage: " + program +
          " [FOLDER] [--devices FILE|DIR]... [--target DECORATION]"
-         " [--json] [--html FILE]\n"
+         " [--json | --json-lines] [--html FILE]\n"
          "       " + program + " --list [--devices FILE] [--json]\n"
          "       " + program + " --trace [FOLDER] [-- ARGUMENTS]\n"
          "       " + program + " --init [FOLDER]\n"
@@ -58,6 +58,8 @@ std::string Help(const std::string& program) {
          "                  workstation and no suite. Without it every\n"
          "                  decorated models section counts\n"
          "  --json          print JSON instead of text\n"
+         "  --json-lines    print one line of JSON for each machine of --devices,\n"
+         "                  in the order read, instead of the report\n"
          "  --html FILE     also write the report as one HTML page to FILE, to\n"
          "                  look at, share and print; the text or JSON report\n"
          "                  still goes to standard output\n"
@@ -97,6 +99,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
       options->list = true;
     } else if (argument == "--json") {
       options->json = true;
+    } else if (argument == "--json-lines") {
+      options->jsonLines = true;
     } else if (IsHelpSwitch(argument)) {
       options->help = true;
     } else if (argument == "--version") {
@@ -134,6 +138,12 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
       *error = "only one folder can be checked";
       return false;
     }
+  }
+  if (options->jsonLines &&
+      (options->json || options->list || options->trace || options->init ||
+       options->captures.empty())) {
+    *error = "--json-lines takes --devices, and no --json, --list, --trace or --init";
+    return false;
   }
   if (options->list && !options->folder.empty()) {
     *error = "--list takes no folder";

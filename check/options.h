@@ -9,6 +9,7 @@ namespace pomvarin::check {
 struct Options {
   bool list = false;
   bool json = false;
+  bool jsonLines = false;  // a line of JSON a machine
   bool help = false;
   bool version = false;
   bool trace = false;

@@ -1,5 +1,7 @@
 #include "check/fleet/fleet_analysis.h"
 
+#include "check/check.h"
+
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,9 +1,7 @@
 #include "check/fleet/machines.h"
 
 #include <algorithm>
-#include <functional>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
 #include "check/capture/capture.h"
@@ -18,17 +16,19 @@ namespace {
 
 // The bytes of one capture file; false with the reason when it cannot be
 // read.
-bool ReadCaptureBytes(const std::string& path, platform::FileSource source,
-                      std::string* bytes, std::string* error) {
+// file is read, path named in the reasons.
+bool ReadCaptureBytes(const std::string& file, const std::string& path,
+                      platform::FileSource source, std::string* bytes,
+                      std::string* error) {
   const platform::FileRead read =
-      platform::ReadFileBytes(path.c_str(), source, kCaptureLimit, bytes);
+      platform::ReadFileBytes(file.c_str(), source, kCaptureLimit, bytes);
   if (read.outcome == platform::FileRead::kUnreadable) {
     *error = "cannot read the capture " + path + ": " + read.reason;
     return false;
   }
   if (read.outcome == platform::FileRead::kFolder) {
     // Only --list reads a folder that can be listed as one capture.
-    *error = IsFolder(path)
+    *error = IsFolder(file)
                  ? path + ": a folder: --list reads one capture file"
                  : path + ": a folder whose files cannot be listed: with a "
                           "file's name its path passes the limit of 259 "
@@ -43,10 +43,22 @@ bool ReadCaptureBytes(const std::string& path, platform::FileSource source,
   return true;
 }
 
-// The machines of a capture's bytes; false with the reason when they are no
+// The devices of a capture's bytes; false with the reason when they are no
 // capture.
-bool ReadMachines(const std::string& path, const std::string& bytes,
-                  CapturedMachines* machines, std::string* error) {
+bool ReadCaptureDevices(const std::string& path, const std::string& bytes,
+                        Devices* devices, std::string* error) {
+  CaptureError captureError;
+  if (!ReadDeviceCapture(bytes, devices, &captureError)) {
+    *error = DescribeCaptureError(path, captureError);
+    return false;
+  }
+  return true;
+}
+
+// The machines of a capture's bytes, one or, for an export of many, one for
+// each computer it names; false with the reason when they are no capture.
+bool ReadCapturedMachines(const std::string& path, const std::string& bytes,
+                          CapturedMachines* machines, std::string* error) {
   CaptureError captureError;
   if (!ReadCaptureMachines(bytes, machines, &captureError)) {
     *error = DescribeCaptureError(path, captureError);
@@ -95,76 +107,6 @@ bool ListFolderFiles(const std::string& path, std::vector<std::string>* files,
   return true;
 }
 
-// The configurations read so far, found by their devices' hash: a capture
-// is read, placed and let go, so memory grows with the configurations, not
-// with the machines. A capture byte for byte like the one a configuration
-// was first read from is that configuration, unread: machines of one
-// hardware that saved their devices with --list give the same bytes.
-// Only the first capture's bytes in the --list form are known again, as
-// they are told from the devices alone.
-class ConfigurationIndex {
- public:
-  explicit ConfigurationIndex(std::vector<Configuration>* configurations)
-      : configurations_(configurations) {}
-
-  // Whether bytes are those of a configuration's first capture; the
-  // machine is that configuration's then.
-  bool AddByBytes(std::string& machine, std::string_view bytes) {
-    const auto found = byBytes_.find(text_(bytes));
-    if (found == byBytes_.end()) return false;
-    for (std::size_t c : found->second) {
-      Configuration& configuration = (*configurations_)[c];
-      if (IsDeviceListOf(bytes, configuration.devices)) {
-        configuration.machines.push_back(std::move(machine));
-        return true;
-      }
-    }
-    return false;
-  }
-
-  void Add(std::string machine, std::string_view bytes, Devices&& devices) {
-    std::vector<std::size_t>& sameHash = byHash_[HashOf(devices)];
-    for (std::size_t c : sameHash) {
-      Configuration& configuration = (*configurations_)[c];
-      if (SameDevices(configuration.devices, devices)) {
-        configuration.machines.push_back(std::move(machine));
-        return;
-      }
-    }
-    sameHash.push_back(configurations_->size());
-    if (IsDeviceListOf(bytes, devices))
-      byBytes_[text_(bytes)].push_back(configurations_->size());
-    configurations_->push_back(
-        Configuration{{std::move(machine)}, std::move(devices), {}});
-  }
-
- private:
-  static std::size_t HashOf(const Devices& devices) {
-    std::size_t hash = devices.size();
-    const std::hash<std::string> text;
-    for (const Device& device : devices) {
-      for (const std::string& id : device.hardwareIds)
-        hash = hash * 1000003 ^ text(id);
-      hash = hash * 1000003 ^ text(device.note) ^ device.hardwareIds.size();
-    }
-    return hash;
-  }
-
-  static bool SameDevices(const Devices& a, const Devices& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (a[i].hardwareIds != b[i].hardwareIds || a[i].note != b[i].note)
-        return false;
-    }
-    return true;
-  }
-
-  std::vector<Configuration>* configurations_;
-  std::unordered_map<std::size_t, std::vector<std::size_t>> byHash_;
-  std::unordered_map<std::size_t, std::vector<std::size_t>> byBytes_;
-  std::hash<std::string_view> text_;
-};
-
 }  // namespace
 
 bool ReadDevices(const std::vector<std::string>& captures, Devices* devices,
@@ -175,18 +117,23 @@ bool ReadDevices(const std::vector<std::string>& captures, Devices* devices,
     return false;
   }
   std::string bytes;
-  CaptureError captureError;
-  if (!ReadCaptureBytes(captures[0], platform::FileSource::kNamedByUser,
-                        &bytes, error))
-    return false;
-  if (ReadDeviceCapture(bytes, devices, &captureError)) return true;
-  *error = DescribeCaptureError(captures[0], captureError);
-  return false;
+  return ReadCaptureBytes(captures[0], captures[0],
+                          platform::FileSource::kNamedByUser, &bytes, error) &&
+         ReadCaptureDevices(captures[0], bytes, devices, error);
 }
 
 std::string FileName(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool HoldsManyMachines(const std::string& capture) {
+  std::string bytes, error;
+  CapturedMachines machines;
+  return ReadCaptureBytes(capture, capture, platform::FileSource::kNamedByUser,
+                          &bytes, &error) &&
+         ReadCapturedMachines(capture, bytes, &machines, &error) &&
+         machines.size() > 1;
 }
 
 bool IsFolder(const std::string& path) {
@@ -199,44 +146,52 @@ bool IsFolder(const std::string& path) {
   return WalkFolder(path.c_str(), visitor);
 }
 
-bool ReadConfigurations(const std::vector<std::string>& captures,
-                        std::vector<Configuration>* configurations,
-                        std::vector<SkippedCapture>* skipped) {
-  ConfigurationIndex index(configurations);
+bool ReadMachines(const std::vector<CaptureArgument>& captures,
+                  MachineSink& sink, std::vector<SkippedCapture>* skipped) {
   bool allRead = true;
-  for (const std::string& capture : captures) {
+  std::string bytes, error;
+  CapturedMachines machines;
+  for (const CaptureArgument& capture : captures) {
     std::vector<std::string> files, tooLong;
-    const bool folder = ListFolderFiles(capture, &files, &tooLong);
-    if (!folder) files.push_back(capture);
+    const bool folder = ListFolderFiles(capture.read, &files, &tooLong);
+    if (!folder) files.push_back(capture.read);
+    // Named as given: the folder's path as the command line has it.
+    const auto shown = [&](const std::string& file) {
+      return capture.given + file.substr(capture.read.size());
+    };
     for (const std::string& file : tooLong) {
       skipped->push_back(SkippedCapture{
-          file,
-          "cannot read the capture " + file +
+          shown(file),
+          "cannot read the capture " + shown(file) +
               ": its path passes the limit of 259 characters",
           true});
       allRead = false;
     }
     for (const std::string& file : files) {
-      std::string bytes, error, machine = FileName(file);
-      CapturedMachines machines;
+      const std::string path = shown(file), machine = FileName(path);
       const platform::FileSource source =
           folder ? platform::FileSource::kRegularFile
                  : platform::FileSource::kNamedByUser;
-      const bool unreadable = !ReadCaptureBytes(file, source, &bytes, &error);
-      if (!unreadable && index.AddByBytes(machine, bytes)) continue;
-      if (!unreadable && ReadMachines(file, bytes, &machines, &error)) {
-        // An export of many machines is as many captures, each named by
-        // its computer.
-        for (CapturedMachine& each : machines)
-          index.Add(each.name.empty() ? std::move(machine) : std::move(each.name),
-                    bytes, std::move(each.devices));
+      const bool unreadable =
+          !ReadCaptureBytes(file, path, source, &bytes, &error);
+      const Digest digest = unreadable ? Digest{} : DigestOf(bytes);
+      if (!unreadable && sink.AddKnown(machine, digest)) continue;
+      machines.clear();
+      if (!unreadable && ReadCapturedMachines(path, bytes, &machines, &error)) {
+        // An export of many machines is as many captures, each named by its
+        // computer; its bytes stand for none of them.
+        const bool many = machines.size() > 1;
+        for (const CapturedMachine& each : machines)
+          if (!sink.Add(many ? std::string_view(each.name) : machine,
+                        many ? nullptr : &digest, each.devices))
+            return allRead;
         continue;
       }
       // A file of a folder that is no capture is passed over; one named on
       // the command line was meant as a capture.
       const bool failed = unreadable || !folder;
       skipped->push_back(SkippedCapture{
-          file, failed ? error : error + " (no capture)", failed});
+          path, failed ? error : error + " (no capture)", failed});
       allRead = allRead && !failed;
     }
   }

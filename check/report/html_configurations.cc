@@ -9,17 +9,6 @@ namespace pomvarin::check {
 
 namespace {
 
-// Up to this many machines are listed open; more are listed folded, so that
-// a configuration of thousands does not bury the page.
-constexpr std::size_t kMachinesShownOpen = 20;
-
-std::string MachineNames(const std::vector<std::string>& machines) {
-  std::string names;
-  for (std::size_t i = 0; i < machines.size(); ++i)
-    names += (i > 0 ? ", " : "") + Html(machines[i]);
-  return names;
-}
-
 // The entries that matched on the configuration, with what they start.
 void AppendStarts(std::string& html, const Report& report) {
   std::string rows;
@@ -125,15 +114,11 @@ std::string SetupRows(const std::string& lead, const EntryReport& entry) {
 }
 
 std::string PackageWarningRow(const FleetWarning& warning,
-                              bool withConfiguration) {
+                              const std::string* machines) {
   const WarningKind& kind = KindOf(warning.kind);
   std::string row = std::string("<tr class=") + kind.name + "><td>" +
                     kind.label + "</td><td>" + Html(warning.section) + "</td>";
-  if (withConfiguration)
-    row += "<td>" +
-           (warning.configuration ? ConfigurationLink(warning.configuration)
-                                  : std::string()) +
-           "</td>";
+  if (machines) row += "<td>" + *machines + "</td>";
   return row + "<td class=id>" + Html(warning.device) + "</td><td class=path>" +
          Html(warning.inf) + "</td><td>" + Html(warning.message) +
          "</td></tr>\n";
@@ -141,33 +126,21 @@ std::string PackageWarningRow(const FleetWarning& warning,
 
 void AppendConfigurations(std::string& html, const PageInput& input) {
   const std::vector<Configuration>& configurations = input.configurations;
-  html += input.single ? "<h2 id=machine>The machine</h2>\n"
-                       : "<h2 id=configurations>Configurations</h2>\n";
+  html += "<h2 id=machine>The machine</h2>\n";
   // Each configuration's package warnings, sorted out in one pass.
   std::vector<std::string> rows(configurations.size());
   for (const FleetWarning& warning : input.packages.warnings)
     if (warning.configuration && warning.configuration <= rows.size())
-      rows[warning.configuration - 1] += PackageWarningRow(warning, false);
+      rows[warning.configuration - 1] += PackageWarningRow(warning, nullptr);
   for (std::size_t c = 0; c < configurations.size(); ++c) {
     const Configuration& configuration = configurations[c];
-    const std::size_t machines = configuration.machines.size();
     html += "<section id=c" + std::to_string(c + 1) + ">\n<h3>";
-    if (input.single)
-      html += configuration.machines[0].empty()
-                  ? "This machine's devices"
-                  : "Machine " + Html(configuration.machines[0]);
-    else
-      html += "Configuration " + std::to_string(c + 1) + ": " +
-              Counted(machines, "machine", "machines");
+    html += configuration.machines[0].empty()
+                ? "This machine's devices"
+                : "Machine " + Html(configuration.machines[0]);
     html += ", " + Counted(configuration.devices.size(), "device", "devices") +
             (configuration.report.showsBox ? ", shows the warning box" : "") +
             "</h3>\n";
-    if (!input.single)
-      html += std::string("<details") +
-              (machines <= kMachinesShownOpen ? " open" : "") +
-              "><summary>" + Counted(machines, "machine", "machines") +
-              "</summary><p class=names>" +
-              MachineNames(configuration.machines) + "</p></details>\n";
     for (const Device& device : configuration.devices)
       if (!device.note.empty())
         html += "<p class=quiet>Note: " + Html(device.note) + "</p>\n";

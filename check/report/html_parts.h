@@ -9,13 +9,13 @@
 
 namespace pomvarin::check {
 
-// The results a page is written from: one machine's or a fleet's alike.
+// The results one machine's page is written from.
 struct PageInput {
   const std::vector<Configuration>& configurations;
   const std::vector<SkippedCapture>& skipped;
   const std::vector<Warning>& warnings;  // of Pomvarin.ini
   const FleetReport& packages;
-  const DeviceSource* single;  // one machine's devices; null for a fleet
+  const DeviceSource* single;  // the machine's devices
   std::string checkedAt;
 };
 
@@ -27,6 +27,12 @@ struct WarningKind {
 
 const WarningKind& KindOf(FleetWarningKind kind);
 extern const WarningKind kWarningKinds[4];
+
+// The page's head, up to its body's start.
+void AppendHead(std::string& html, const std::string& disc);
+
+// A term of the summary's list and its value.
+void Term(std::string& html, const char* term, const std::string& value);
 
 // A count with its thousands apart, as "100,000".
 std::string Number(std::size_t count);
@@ -49,10 +55,10 @@ constexpr int kSetupColumns = 4;
 std::string SetupRows(const std::string& lead, const EntryReport& entry);
 std::string SetupRowCount(const EntryReport& entry);
 
-// A package warning as a row: its kind, entry, place, device, .inf and
-// message; withConfiguration adds the configuration after the entry.
+// A package warning as a row: its kind, entry, device, .inf and message;
+// a fleet's adds a cell after the entry (machines: its text).
 std::string PackageWarningRow(const FleetWarning& warning,
-                              bool withConfiguration);
+                              const std::string* machines);
 
 // Each configuration's machines, what starts on them, its package warnings
 // and its devices that no started entry's .inf serves.

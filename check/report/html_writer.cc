@@ -24,6 +24,8 @@ std::size_t KindIndex(FleetWarningKind kind) {
   return static_cast<std::size_t>(&KindOf(kind) - kWarningKinds);
 }
 
+}  // namespace
+
 // The page's head: nothing may be fetched, and no script may run, so that
 // a text that escaped its escaping could still do nothing.
 void AppendHead(std::string& html, const std::string& disc) {
@@ -40,6 +42,8 @@ void Term(std::string& html, const char* term, const std::string& value) {
   html += std::string("<dt>") + term + "</dt><dd>" + value + "</dd>\n";
 }
 
+namespace {
+
 void AppendSummary(std::string& html, const PageInput& input,
                    const KindCounts& kinds) {
   const std::vector<Configuration>& configurations = input.configurations;
@@ -52,22 +56,13 @@ void AppendSummary(std::string& html, const PageInput& input,
   Term(html, "VendorCount",
        Html(first.vendorCountText) + " (read as " +
            std::to_string(first.vendorCount) + ")");
-  if (input.single) {
-    const DeviceSource& devices = *input.single;
-    Term(html, "Devices",
-         Number(devices.count) +
-             (devices.capture.empty()
-                  ? " present"
-                  : " from <span class=path>" + Html(devices.capture) + "</span>"));
-    Term(html, "Outcome", Html(Summary(first)));
-  } else {
-    Term(html, "Machines",
-         Counted(MachineCount(configurations), "machine", "machines") + " in " +
-             Counted(configurations.size(), "configuration", "configurations"));
-    Term(html, "Warning box",
-         Counted(MachinesWithBox(configurations), "machine", "machines") +
-             " would show \"" + kWarningText + "\"");
-  }
+  const DeviceSource& devices = *input.single;
+  Term(html, "Devices",
+       Number(devices.count) +
+           (devices.capture.empty()
+                ? " present"
+                : " from <span class=path>" + Html(devices.capture) + "</span>"));
+  Term(html, "Outcome", Html(Summary(first)));
   Term(html, "Warnings of Pomvarin.ini",
        "<a href=\"#warnings\">" + Number(input.warnings.size()) + "</a>");
   std::string byKind = "<a href=\"#package-warnings\">" +
@@ -143,7 +138,7 @@ void AppendEntries(std::string& html, const PageInput& input) {
     std::string section = Html(entry.section);
     if (!entry.sectionPresent) {
       section += "<br><small>section missing";
-      if (input.single && entry.lastNumber > entry.number)
+      if (entry.lastNumber > entry.number)
         section += "; so are VendorInfo" + std::to_string(entry.number + 1) +
                    " to VendorInfo" + std::to_string(entry.lastNumber) +
                    ", which read alike";
@@ -188,7 +183,7 @@ void AppendWarnings(std::string& html, const PageInput& input,
           "<th>Configuration</th><th>Device</th><th>.inf</th><th>Message</th>"
           "</tr></thead><tbody>\n";
   for (const FleetWarning& warning : input.packages.warnings)
-    html += PackageWarningRow(warning, !input.single);
+    html += PackageWarningRow(warning, nullptr);
   html += "</tbody></table>\n";
 }
 
@@ -218,12 +213,5 @@ std::string HtmlSingleMachine(const Configuration& machine,
                &devices, checkedAt});
 }
 
-std::string HtmlFleet(const std::vector<Configuration>& configurations,
-                      const std::vector<SkippedCapture>& skipped,
-                      const std::vector<Warning>& warnings,
-                      const FleetReport& packages,
-                      const std::string& checkedAt) {
-  return Page({configurations, skipped, warnings, packages, nullptr, checkedAt});
-}
 
 }  // namespace pomvarin::check

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "check/report/fleet_results.h"
 #include "check/report/results.h"
 
 namespace pomvarin::check {
@@ -18,10 +19,7 @@ std::string HtmlSingleMachine(const Configuration& machine,
                               const FleetReport& packages,
                               const std::string& checkedAt);
 
-std::string HtmlFleet(const std::vector<Configuration>& configurations,
-                      const std::vector<SkippedCapture>& skipped,
-                      const std::vector<Warning>& warnings,
-                      const FleetReport& packages,
-                      const std::string& checkedAt);
+// Over many machines (html_fleet.cc).
+std::string HtmlFleet(const FleetResults& results, const std::string& checkedAt);
 
 }  // namespace pomvarin::check

@@ -80,8 +80,32 @@ TEST(HtmlWriterTest, WritesEveryOutsideTextAsTextOnly) {
                         hostile + "inf-device", hostile + "inf",
                         hostile + "inf-message"}};
   const std::vector<SkippedCapture> skipped = {{hostile, hostile + "skipped"}};
-  const std::string fleet =
-      HtmlFleet({configuration}, skipped, warnings, packages, hostile);
+  FleetResults results;
+  results.configurationPath = report.configurationPath;
+  results.vendorCountText = report.vendorCountText;
+  results.entries = report.entries;
+  results.warnings = warnings;
+  results.skipped = skipped;
+  results.outcomes = {FleetOutcome{{true}, false, {}}};
+  FleetConfiguration inFleet;
+  inFleet.machines = 2;
+  inFleet.devices = 1;
+  inFleet.matchedDevices = {results.devices.Add(entry.device)};
+  inFleet.notes = {results.notes.Add(device.note)};
+  inFleet.warnings = {0};
+  inFleet.unserved = {results.devices.Add(hostile + "id")};
+  results.vendorOfDevice.resize(inFleet.unserved[0] + 1);
+  results.vendorOfDevice[inFleet.unserved[0]] = results.vendors.Add(hostile + "vendor");
+  inFleet.packageWarnings = {0};
+  results.machineWarnings = {packages.warnings[0]};
+  results.configurations = {inFleet};
+  for (const std::string& name : configuration.machines) {
+    results.machines.names += name;
+    results.machines.ends.push_back(
+        static_cast<Number32>(results.machines.names.size()));
+    results.machines.configurations.push_back(0);
+  }
+  const std::string fleet = HtmlFleet(results, hostile);
   report.warnings = warnings;
   const std::string single = HtmlSingleMachine(
       configuration, {hostile + "capture", 1, {}}, packages, hostile);

@@ -1,13 +1,12 @@
 // The reports as JSON for tools: one object a report, one member a line,
 // and each list of entries or warnings an item a line.
+#include "check/report/json_parts.h"
 #include "check/report/json_writer.h"
 #include "check/report/outcome.h"
 #include "check/report/report_writer.h"
 #include "launcher/configuration.h"
 
 namespace pomvarin::check {
-
-namespace {
 
 const char* KindName(FleetWarningKind kind) {
   switch (kind) {
@@ -30,6 +29,8 @@ void WriteFiles(JsonWriter& json, const char* key,
   json.EndArray();
 }
 
+namespace {
+
 void WriteVendorCount(JsonWriter& json, const Report& report) {
   json.Key("vendorCount").BeginObject();
   json.Key("text").String(report.vendorCountText);
@@ -46,34 +47,34 @@ void WriteWarnings(JsonWriter& json, const std::vector<Warning>& warnings) {
   json.EndArray();
 }
 
-// Where a warning or an unserved device is: the machine of a single
-// machine's report, or a configuration by its number from 1; null for none.
-void WritePlace(JsonWriter& json, const std::vector<Configuration>& checked,
-                bool fleet, std::size_t configuration) {
-  if (!fleet) {
-    json.Key("machine").StringOrNull(configuration ? checked[0].machines[0] : "");
-    return;
-  }
-  json.Key("configuration");
-  if (configuration) json.Number(configuration);
-  else json.Null();
+// The machine of a single machine's report a warning is of, or null.
+void WritePlace(JsonWriter& json, const Configuration& machine,
+                std::size_t configuration) {
+  json.Key("machine").StringOrNull(configuration ? machine.machines[0] : "");
 }
 
-void WritePackages(JsonWriter& json, const std::vector<Configuration>& checked,
-                   bool fleet, const FleetReport& packages) {
-  json.Key("infFiles").Number(packages.infFiles);
+}  // namespace
+
+void WriteLocalisedStrings(JsonWriter& json,
+                           const std::vector<LocalisedStrings>& strings) {
   json.Key("localisedStrings").BeginArray(JsonLayout::kLinePerItem);
-  for (const LocalisedStrings& strings : packages.localisedStrings)
+  for (const LocalisedStrings& each : strings)
     json.BeginObject()
-        .Key("inf").String(strings.inf)
-        .Key("section").String(strings.section)
+        .Key("inf").String(each.inf)
+        .Key("section").String(each.section)
         .EndObject();
   json.EndArray();
+}
+
+namespace {
+
+void WritePackages(JsonWriter& json, const Configuration& machine,
+                   const FleetReport& packages) {
+  json.Key("infFiles").Number(packages.infFiles);
+  WriteLocalisedStrings(json, packages.localisedStrings);
   json.Key("unserved").BeginArray(JsonLayout::kLinePerItem);
   for (std::size_t c = 0; c < packages.configurations.size(); ++c) {
-    json.BeginObject();
-    if (fleet) WritePlace(json, checked, fleet, c + 1);
-    else json.Key("machine").String(checked[0].machines[0]);
+    json.BeginObject().Key("machine").String(machine.machines[0]);
     json.Key("byVendor").BeginObject();
     for (const auto& [vendor, devices] : packages.configurations[c].unserved)
       json.Key(vendor).Strings(devices);
@@ -84,7 +85,7 @@ void WritePackages(JsonWriter& json, const std::vector<Configuration>& checked,
   for (const FleetWarning& warning : packages.warnings) {
     json.BeginObject().Key("kind").String(KindName(warning.kind));
     json.Key("section").StringOrNull(warning.section);
-    WritePlace(json, checked, fleet, warning.configuration);
+    WritePlace(json, machine, warning.configuration);
     json.Key("device").StringOrNull(warning.device);
     json.Key("inf").StringOrNull(warning.inf);
     json.Key("message").String(warning.message).EndObject();
@@ -99,8 +100,8 @@ void WriteDevice(JsonWriter& json, const EntryReport& entry) {
   else json.Null();
 }
 
-// An entry as one machine reads it, or (forFleet) as every machine reads
-// it: what matched is then per machine.
+}  // namespace
+
 void WriteEntry(JsonWriter& json, const EntryReport& entry, bool forFleet) {
   json.BeginObject().Key("section").String(entry.section);
   json.Key("sectionPresent").Bool(entry.sectionPresent);
@@ -116,30 +117,7 @@ void WriteEntry(JsonWriter& json, const EntryReport& entry, bool forFleet) {
   json.EndObject();
 }
 
-void WriteConfiguration(JsonWriter& json, std::size_t number,
-                        const Configuration& configuration) {
-  json.BeginObject().Key("number").Number(number);
-  json.Key("machineCount").Number(configuration.machines.size());
-  json.Key("machines").Strings(configuration.machines);
-  json.Key("devices").Number(configuration.devices.size());
-  std::vector<std::string> notes;
-  for (const Device& device : configuration.devices)
-    if (!device.note.empty()) notes.push_back(device.note);
-  json.Key("notes").Strings(notes);
-  json.Key("warningBox").Bool(configuration.report.showsBox);
-  json.Key("entries").BeginArray();
-  for (const EntryReport& entry : configuration.report.entries) {
-    json.BeginObject().Key("section").String(entry.section);
-    json.Key("matched").Bool(entry.matched);
-    WriteDevice(json, entry);
-    // What starts on its machines: nothing where the entry matched nothing.
-    const SetupFiles none;
-    WriteFiles(json, "normal", entry.matched ? entry.normal : none);
-    WriteFiles(json, "silent", entry.matched ? entry.silent : none);
-    json.EndObject();
-  }
-  json.EndArray().EndObject();
-}
+namespace {
 
 class JsonReportWriter : public ReportWriter {
  public:
@@ -162,37 +140,12 @@ class JsonReportWriter : public ReportWriter {
     WriteWarnings(json, report.warnings);
     json.Key("warningBox").Bool(report.showsBox);
     json.Key("summary").String(Summary(report));
-    WritePackages(json, {machine}, false, packages);
+    WritePackages(json, machine, packages);
     return json.EndObject().Document();
   }
 
-  std::string Fleet(const std::vector<Configuration>& configurations,
-                    const std::vector<SkippedCapture>& skipped,
-                    const std::vector<Warning>& warnings,
-                    const FleetReport& packages) const override {
-    const Report& first = configurations.front().report;
-    JsonWriter json;
-    json.BeginObject(JsonLayout::kLinePerItem);
-    json.Key("configuration").String(first.configurationPath);
-    WriteVendorCount(json, first);
-    json.Key("skipped").BeginArray();
-    for (const SkippedCapture& file : skipped) {
-      json.BeginObject().Key("file").String(file.file);
-      json.Key("reason").String(file.reason).EndObject();
-    }
-    json.EndArray();
-    json.Key("entries").BeginArray(JsonLayout::kLinePerItem);
-    for (const EntryReport& entry : first.entries)
-      WriteEntry(json, entry, true);
-    json.EndArray();
-    json.Key("machineCount").Number(MachineCount(configurations));
-    json.Key("configurations").BeginArray(JsonLayout::kLinePerItem);
-    for (std::size_t c = 0; c < configurations.size(); ++c)
-      WriteConfiguration(json, c + 1, configurations[c]);
-    json.EndArray();
-    WriteWarnings(json, warnings);
-    WritePackages(json, configurations, true, packages);
-    return json.EndObject().Document();
+  std::string Fleet(const FleetResults& results) const override {
+    return FleetJson(results);
   }
 
   std::string DeviceList(const Devices& devices) const override {

@@ -1,7 +1,5 @@
 #include "check/report/outcome.h"
 
-#include <functional>
-
 #include "launcher/launcher.h"
 
 namespace pomvarin::check {
@@ -11,16 +9,6 @@ namespace {
 std::string Setups(std::int64_t count) {
   return count == 0 ? "no setup"
                     : std::to_string(count) + (count == 1 ? " setup" : " setups");
-}
-
-std::size_t HashOf(const Warning& warning) {
-  const std::hash<std::string> hash;
-  return (hash(warning.section) * 31 + hash(warning.key)) * 31 +
-         hash(warning.message);
-}
-
-bool SameWarning(const Warning& a, const Warning& b) {
-  return a.section == b.section && a.key == b.key && a.message == b.message;
 }
 
 }  // namespace
@@ -54,42 +42,23 @@ std::string Summary(const Report& report) {
   return summary;
 }
 
-void DistinctWarnings::Add(std::vector<Warning> warnings) {
-  for (Warning& warning : warnings) {
-    if (Remember(warning, warnings_.size()))
-      warnings_.push_back(std::move(warning));
-  }
-}
-
-bool DistinctWarnings::Remember(const Warning& warning, std::size_t position) {
-  const std::size_t hash = HashOf(warning);
-  const auto [first, last] = positions_.equal_range(hash);
-  for (auto seen = first; seen != last; ++seen) {
-    if (SameWarning(warnings_[seen->second], warning)) return false;
-  }
-  positions_.emplace(hash, position);
-  return true;
-}
-
-std::size_t MachineCount(const std::vector<Configuration>& configurations) {
-  std::size_t count = 0;
-  for (const Configuration& configuration : configurations)
-    count += configuration.machines.size();
-  return count;
-}
-
-std::size_t MachinesWithBox(const std::vector<Configuration>& configurations) {
-  std::size_t count = 0;
-  for (const Configuration& configuration : configurations)
-    if (configuration.report.showsBox) count += configuration.machines.size();
-  return count;
-}
-
 ExitStatus CheckStatus(bool allCapturesRead,
                        const std::vector<Warning>& warnings,
                        const FleetReport& packages) {
   if (!allCapturesRead) return kCannotCheck;
   if (!warnings.empty() || !packages.warnings.empty()) return kWarnings;
+  return kNothingWrong;
+}
+
+}  // namespace pomvarin::check
+
+namespace pomvarin::check {
+
+ExitStatus FleetStatus(bool allCapturesRead, const FleetResults& results) {
+  if (!allCapturesRead) return kCannotCheck;
+  if (!results.warnings.empty() || !results.discWarnings.empty() ||
+      !results.machineWarnings.empty())
+    return kWarnings;
   return kNothingWrong;
 }
 

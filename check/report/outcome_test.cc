@@ -48,24 +48,6 @@ TEST(SummaryTest, CountsInWordsAndNamesTheBox) {
   for (const auto& c : cases) EXPECT_EQ(Summary(c.report), c.summary);
 }
 
-TEST(DistinctWarningsTest, KeepsEachWarningOnceInTheOrderFirstSeen) {
-  const Warning a{"VendorInfo1", "VenID", "is empty"};
-  const Warning otherKey{"VendorInfo1", "", "is empty"};
-  const Warning otherMessage{"VendorInfo1", "VenID", "is long"};
-  const Warning otherSection{"VendorInfo2", "VenID", "is empty"};
-  DistinctWarnings distinct;
-  distinct.Add({a, otherKey, a});
-  distinct.Add({otherKey, otherMessage});
-  distinct.Add({otherSection, a});
-  std::vector<std::string> seen;
-  for (const Warning& warning : distinct.warnings())
-    seen.push_back(warning.section + "|" + warning.key + "|" + warning.message);
-  EXPECT_EQ(seen, (std::vector<std::string>{"VendorInfo1|VenID|is empty",
-                                            "VendorInfo1||is empty",
-                                            "VendorInfo1|VenID|is long",
-                                            "VendorInfo2|VenID|is empty"}));
-}
-
 TEST(CheckStatusTest, AnUnreadCaptureOutweighsWarnings) {
   const std::vector<Warning> warned = {{"VendorInfo1", "", "is missing"}};
   FleetReport packagesWarned;

@@ -141,18 +141,32 @@ TEST(JsonReportWriterTest, GivesToolsTheSameFacts) {
 
 TEST(ReportWriterTest, WritesTheWarningsListAlikeForOneMachineAndForMany) {
   const Configuration machine = SampleMachine();
-  std::vector<Configuration> machines = {machine, machine};
-  machines[1].machines = {"desk.txt"};
-  // The fleet writes the list it is given, not a machine's own.
-  for (Configuration& each : machines)
-    each.report.warnings.push_back(machine.report.warnings[0]);
   FleetReport packages;
-  packages.configurations.resize(2);
+  packages.configurations.resize(1);
+  // Two machines of one configuration, each warning on both.
+  FleetResults fleet;
+  fleet.configurationPath = machine.report.configurationPath;
+  fleet.entries = machine.report.entries;
+  fleet.warnings = machine.report.warnings;
+  fleet.outcomes = {FleetOutcome{{true, false}, false, {}}};
+  FleetConfiguration configuration;
+  configuration.machines = 2;
+  configuration.matchedDevices = {fleet.devices.Add(machine.report.entries[0].device)};
+  configuration.warnings = {0, 1};
+  fleet.configurations = {configuration};
+  for (const char* name : {"lspci.txt", "desk.txt"}) {
+    fleet.machines.names += name;
+    fleet.machines.ends.push_back(static_cast<Number32>(fleet.machines.names.size()));
+    fleet.machines.configurations.push_back(0);
+  }
   const struct {
     std::unique_ptr<ReportWriter> writer;
-    std::string warnings;
+    std::string single, fleet;
   } cases[] = {
       {MakeTextWriter(),
+       "\nWarnings: 2\n"
+       "  [VendorInfo1] SetupFileName: found twice\n"
+       "  [Extra]: is never read\n",
        "\nWarnings: 2\n"
        "  [VendorInfo1] SetupFileName: found twice\n"
        "  [Extra]: is never read\n"},
@@ -162,15 +176,20 @@ TEST(ReportWriterTest, WritesTheWarningsListAlikeForOneMachineAndForMany) {
        "\"message\": \"found twice\"},\n"
        "    {\"section\": \"Extra\", \"key\": null, \"message\": \"is never "
        "read\"}\n"
+       "  ],\n",
+       "  \"warnings\": [\n"
+       "    {\"section\": \"VendorInfo1\", \"key\": \"SetupFileName\", "
+       "\"message\": \"found twice\", \"machines\": 2},\n"
+       "    {\"section\": \"Extra\", \"key\": null, \"message\": \"is never "
+       "read\", \"machines\": 2}\n"
        "  ],\n"},
   };
   for (const auto& c : cases) {
     const std::string single =
         c.writer->SingleMachine(machine, DeviceSource{}, packages);
-    const std::string fleet =
-        c.writer->Fleet(machines, {}, machine.report.warnings, packages);
-    EXPECT_NE(single.find(c.warnings), std::string::npos) << single;
-    EXPECT_NE(fleet.find(c.warnings), std::string::npos) << fleet;
+    const std::string many = c.writer->Fleet(fleet);
+    EXPECT_NE(single.find(c.single), std::string::npos) << single;
+    EXPECT_NE(many.find(c.fleet), std::string::npos) << many;
   }
 }
 

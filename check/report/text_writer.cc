@@ -1,14 +1,11 @@
 // The reports as plain text for people.
-#include <algorithm>
-
 #include "check/capture/capture.h"
 #include "check/report/outcome.h"
 #include "check/report/report_writer.h"
+#include "check/report/text_parts.h"
 #include "launcher/launcher.h"
 
 namespace pomvarin::check {
-
-namespace {
 
 std::string Parameters(const std::string& parameters) {
   return parameters.empty() ? "with no parameters"
@@ -27,6 +24,8 @@ void AppendFiles(std::string& text, const char* label,
   }
 }
 
+namespace {
+
 void AppendWarnings(std::string& text, const std::vector<Warning>& warnings) {
   if (warnings.empty()) return;
   text += "\nWarnings: " + std::to_string(warnings.size()) + "\n";
@@ -36,6 +35,8 @@ void AppendWarnings(std::string& text, const std::vector<Warning>& warnings) {
     text += ": " + warning.message + "\n";
   }
 }
+
+}  // namespace
 
 const char* KindLabel(FleetWarningKind kind) {
   switch (kind) {
@@ -47,23 +48,26 @@ const char* KindLabel(FleetWarningKind kind) {
   return "";
 }
 
-// places: what a warning's configuration number stands for, from 1.
-std::string Where(const FleetWarning& warning,
-                  const std::vector<std::string>& places) {
+std::string Machines(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " machine" : " machines");
+}
+
+namespace {
+
+// place: the machine, "machine NAME", or empty.
+std::string Where(const FleetWarning& warning, const std::string& place) {
   std::string where;
   const auto add = [&](const std::string& value) {
     if (!value.empty()) where += (where.empty() ? "" : ", ") + value;
   };
   if (!warning.section.empty()) add("entry " + warning.section);
-  if (warning.configuration) add(places[warning.configuration - 1]);
+  if (warning.configuration) add(place);
   if (!warning.inf.empty()) add(".inf " + warning.inf);
   return where;
 }
 
-// places: "machine NAME" for a single machine's report, whose unserved
-// devices need no name above them; "configuration N" for many.
-void AppendPackages(std::string& text, const std::vector<std::string>& places,
-                    bool many, const FleetReport& packages) {
+void AppendPackages(std::string& text, const std::string& place,
+                    const FleetReport& packages) {
   text += "\nDriver packages: " + std::to_string(packages.infFiles) +
           " .inf files\n";
   if (!packages.localisedStrings.empty())
@@ -74,12 +78,9 @@ void AppendPackages(std::string& text, const std::vector<std::string>& places,
   text += "Devices no started entry's .inf serves:\n";
   for (std::size_t c = 0; c < packages.configurations.size(); ++c) {
     const auto& unserved = packages.configurations[c].unserved;
-    if (many) text += "  " + places[c] + ":";
-    if (unserved.empty()) text += many ? " none\n" : "  none\n";
-    else if (many) text += "\n";
+    if (unserved.empty()) text += "  none\n";
     for (const auto& [vendor, devices] : unserved) {
-      text += many ? "    " : "  ";
-      text += vendor + ": ";
+      text += "  " + vendor + ": ";
       for (std::size_t i = 0; i < devices.size(); ++i)
         text += (i > 0 ? ", " : "") + devices[i];
       text += "\n";
@@ -89,11 +90,7 @@ void AppendPackages(std::string& text, const std::vector<std::string>& places,
   text += "\nPackage warnings: " + std::to_string(packages.warnings.size()) + "\n";
   for (const FleetWarning& warning : packages.warnings)
     text += std::string("  ") + KindLabel(warning.kind) + " (" +
-            Where(warning, places) + "): " + warning.message + "\n";
-}
-
-std::string Padded(const std::string& text, std::size_t width) {
-  return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
+            Where(warning, place) + "): " + warning.message + "\n";
 }
 
 void AppendEntries(std::string& text, const Report& report) {
@@ -115,65 +112,6 @@ void AppendEntries(std::string& text, const Report& report) {
   }
 }
 
-// How many machines of a configuration are named in text; JSON names all.
-constexpr std::size_t kMachinesNamed = 5;
-
-std::string Machines(std::size_t count) {
-  return std::to_string(count) + (count == 1 ? " machine" : " machines");
-}
-
-// The first few of a configuration's machines, and how many more.
-std::string MachineNames(const std::vector<std::string>& machines) {
-  std::string names;
-  for (std::size_t i = 0; i < machines.size() && i < kMachinesNamed; ++i)
-    names += (i > 0 ? ", " : "") + machines[i];
-  if (machines.size() > kMachinesNamed)
-    names += " and " + std::to_string(machines.size() - kMachinesNamed) +
-             " more";
-  return names;
-}
-
-// The entries as every machine reads them, then a table of which matched
-// on which configuration.
-void AppendFleetEntries(std::string& text,
-                        const std::vector<Configuration>& configurations,
-                        const std::vector<std::string>& places) {
-  const Report& first = configurations.front().report;
-  for (const EntryReport& entry : first.entries) {
-    text += "\n[" + entry.section + "] " + entry.venName;
-    if (!entry.sectionPresent) text += " (section missing)";
-    text += "\n  VenID:  " + entry.upperId + ", then " + entry.lowerId + "\n";
-    text += "  root:   " + entry.root + "\n";
-    AppendFiles(text, "  normal: ", entry.normal);
-    AppendFiles(text, "  silent: ", entry.silent);
-  }
-
-  const std::size_t width = std::string("configuration").size() + 2;
-  std::size_t countWidth = std::string("machines").size() + 2;
-  for (const Configuration& configuration : configurations)
-    countWidth = std::max(
-        countWidth, std::to_string(configuration.machines.size()).size() + 2);
-  text += "\nConfiguration x entry (+ matched, - not):\n  " +
-          Padded("configuration", width) + Padded("machines", countWidth);
-  for (const EntryReport& entry : first.entries)
-    text += Padded(entry.section, entry.section.size() + 2);
-  text += "warning box\n";
-  for (std::size_t c = 0; c < configurations.size(); ++c) {
-    const Configuration& configuration = configurations[c];
-    text += "  " + Padded(std::to_string(c + 1), width) +
-            Padded(std::to_string(configuration.machines.size()), countWidth);
-    for (const EntryReport& entry : configuration.report.entries)
-      text += Padded(entry.matched ? "+" : "-", entry.section.size() + 2);
-    text += configuration.report.showsBox ? "yes\n" : "no\n";
-  }
-  text += "Matched devices:\n";
-  for (std::size_t c = 0; c < configurations.size(); ++c)
-    for (const EntryReport& entry : configurations[c].report.entries)
-      if (entry.matched)
-        text += "  " + places[c] + " [" + entry.section + "]: " +
-                entry.device + "\n";
-}
-
 class TextWriter : public ReportWriter {
  public:
   std::string SingleMachine(const Configuration& machine,
@@ -191,45 +129,12 @@ class TextWriter : public ReportWriter {
     AppendWarnings(text, report.warnings);
     text += "\nSummary: " + Summary(report) + "\n";
     const std::string& name = machine.machines[0];
-    AppendPackages(text, {name.empty() ? "" : "machine " + name}, false,
-                   packages);
+    AppendPackages(text, name.empty() ? "" : "machine " + name, packages);
     return text;
   }
 
-  std::string Fleet(const std::vector<Configuration>& configurations,
-                    const std::vector<SkippedCapture>& skipped,
-                    const std::vector<Warning>& warnings,
-                    const FleetReport& packages) const override {
-    const Report& first = configurations.front().report;
-    std::string text = "Pomvarin.ini: " + first.configurationPath + "\n";
-    text += "Machines:     " + Machines(MachineCount(configurations)) +
-            " in " + std::to_string(configurations.size()) +
-            (configurations.size() == 1 ? " configuration\n"
-                                        : " configurations\n");
-    std::vector<std::string> places;
-    for (std::size_t c = 0; c < configurations.size(); ++c) {
-      const Configuration& configuration = configurations[c];
-      places.push_back("configuration " + std::to_string(c + 1));
-      text += "  " + places.back() + ": " +
-              std::to_string(configuration.devices.size()) +
-              (configuration.devices.size() == 1 ? " device; " : " devices; ") +
-              Machines(configuration.machines.size()) + ": " +
-              MachineNames(configuration.machines) + "\n";
-      for (const Device& device : configuration.devices)
-        if (!device.note.empty()) text += "    note: " + device.note + "\n";
-    }
-    for (const SkippedCapture& file : skipped)
-      text += "  skipped " + file.reason + "\n";
-    text += "VendorCount:  " + std::to_string(first.vendorCount) + "\n";
-    AppendFleetEntries(text, configurations, places);
-    AppendWarnings(text, warnings);
-    AppendPackages(text, places, true, packages);
-    text += "\nSummary: " + Machines(MachineCount(configurations)) + " in " +
-            std::to_string(configurations.size()) +
-            (configurations.size() == 1 ? " configuration; " : " configurations; ") +
-            std::to_string(MachinesWithBox(configurations)) +
-            " would show the warning box \"" + kWarningText + "\".\n";
-    return text;
+  std::string Fleet(const FleetResults& results) const override {
+    return FleetText(results);
   }
 
   // The list is a capture in its own form, written where that form is read.

@@ -157,9 +157,11 @@ def test_example(browser, check, work, screenshot):
          "no"],
         ["3", "1", no, no, no, flag + "yes"],
     ], "example: matrix %s" % browser.value(session, MATRIX))
-    expect(browser.value(session, "document.querySelector('.matched').title")
-           == "PCI\\VEN_1D0A&DEV_0100&SUBSYS_00001D0A&REV_01",
-           "example: the matched device is not on its cell")
+    by = browser.value(session, "document.querySelector('#entries + table tbody td:nth-of-type(5)')"
+                       ".textContent")
+    expect(by == "PCI\\VEN_1D0A&DEV_0100&SUBSYS_00001D0A&REV_01 (2)"
+           "PCI\\VEN_1D0A&DEV_0200&SUBSYS_00011D0A&REV_03 (1)",
+           "example: the entry's devices and machines: %s" % by)
     # The kind filter, with no script: only the missed drivers stay shown.
     shown = """[...document.querySelectorAll('.kinds tbody tr')]
         .filter(row => row.offsetParent).length"""
@@ -191,8 +193,8 @@ def write_capture(path, vendors):
 
 
 def test_generated_fleet(browser, check, work):
-    """Eight configurations of six vendors, 60 machines: each row's cells
-    follow from the vendors its machines were given."""
+    """Eight configurations of six vendors, 60 machines: each outcome's
+    cells follow from the vendors its machines were given."""
     entries = [0x1A01 + i for i in range(6)]
     disc = os.path.join(work, "generated")
     ini = ["[PomvarinInfo]", "VendorCount=%d" % len(entries)]
@@ -223,9 +225,9 @@ def test_generated_fleet(browser, check, work):
                          [disc, "--devices", machines])
     rows = browser.value(session, MATRIX)
     names = browser.value(session, """[...document.querySelectorAll(
-        'section[id^=c] .names')].map(names => names.textContent)""")
+        'section[id^=o] .names')].map(names => names.textContent)""")
     expect(len(rows) == len(kinds) and len(names) == len(kinds),
-           "generated fleet: %d rows for %d configurations" % (len(rows), len(kinds)))
+           "generated fleet: %d rows for %d outcomes" % (len(rows), len(kinds)))
     for row, listed in zip(rows, names):
         machines_of_row = listed.split(", ")
         vendors = given[machines_of_row[0]]
@@ -236,7 +238,7 @@ def test_generated_fleet(browser, check, work):
         cells = [row[1]] + [cell.split("\u26a0")[0] for cell in row[2:-1]] + [row[-1]]
         expect(cells == expected, "generated fleet: row %s, not %s" % (row, expected))
         expect(all(given[name] == vendors for name in machines_of_row),
-               "generated fleet: a configuration of different machines: %s" % listed)
+               "generated fleet: an outcome of different machines: %s" % listed)
 
 
 def test_hostile_names(browser, check, work):

@@ -389,9 +389,21 @@ TEST(WindowsCapturesTest, WhatIsNoneOfThemIsRefusedAtItsLine) {
   }
 }
 
-// A wmic CSV of several nodes is checked as a folder of one capture for
-// each: the same machines, by name, in the same configurations.
-TEST(WindowsCapturesTest, AFileOfManyMachinesIsCheckedAsAFolderOfCaptures) {
+// Every machine as handed over, none taken as known by its bytes.
+class KeptMachines : public MachineSink {
+ public:
+  bool AddKnown(std::string_view, const Digest&) override { return false; }
+  bool Add(std::string_view machine, const Digest*,
+           const Devices& devices) override {
+    machines.emplace_back(std::string(machine), devices);
+    return true;
+  }
+  std::vector<std::pair<std::string, Devices>> machines;
+};
+
+// A wmic CSV of several nodes is read as a folder of one capture for each:
+// the same machines, by name, with the same devices.
+TEST(WindowsCapturesTest, AFileOfManyMachinesIsReadAsAFolderOfCaptures) {
   const std::string header = "\nNode,DeviceID,HardwareID\n";
   const std::string sata =
       ",PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;1&amp;0&amp;FA,"
@@ -406,25 +418,25 @@ TEST(WindowsCapturesTest, AFileOfManyMachinesIsCheckedAsAFolderOfCaptures) {
   disc.Write("fleet/PC-A", header + "PC-A" + sata + "PC-A" + nvidia);
   disc.Write("fleet/PC-B", header + "PC-B" + nvidia);
   disc.Write("fleet/PC-C", header + "PC-C" + sata);
-  std::vector<Configuration> fromFile, fromFolder;
+  KeptMachines fromFile, fromFolder;
   std::vector<SkippedCapture> skipped;
-  ASSERT_TRUE(ReadConfigurations({"nodes.csv"}, &fromFile, &skipped));
-  ASSERT_TRUE(ReadConfigurations({"fleet"}, &fromFolder, &skipped));
+  ASSERT_TRUE(ReadMachines({{"nodes.csv", "nodes.csv"}}, fromFile, &skipped));
+  ASSERT_TRUE(ReadMachines({{"fleet", "fleet"}}, fromFolder, &skipped));
   EXPECT_TRUE(skipped.empty());
-  ASSERT_EQ(fromFile.size(), 3u);
-  ASSERT_EQ(fromFile.size(), fromFolder.size());
-  for (std::size_t c = 0; c < fromFile.size(); ++c) {
-    EXPECT_EQ(fromFile[c].machines, fromFolder[c].machines);
-    ASSERT_EQ(fromFile[c].devices.size(), fromFolder[c].devices.size());
-    for (std::size_t d = 0; d < fromFile[c].devices.size(); ++d) {
-      EXPECT_EQ(fromFile[c].devices[d].hardwareIds,
-                fromFolder[c].devices[d].hardwareIds);
+  ASSERT_EQ(fromFile.machines.size(), 3u);
+  ASSERT_EQ(fromFile.machines.size(), fromFolder.machines.size());
+  for (std::size_t m = 0; m < fromFile.machines.size(); ++m) {
+    const auto& [name, devices] = fromFile.machines[m];
+    const auto& [folderName, folderDevices] = fromFolder.machines[m];
+    EXPECT_EQ(name, folderName);
+    ASSERT_EQ(devices.size(), folderDevices.size()) << name;
+    for (std::size_t d = 0; d < devices.size(); ++d) {
+      EXPECT_EQ(devices[d].hardwareIds, folderDevices[d].hardwareIds) << name;
       // Each names its own file's line.
-      EXPECT_EQ(fromFile[c].devices[d].note.empty(),
-                fromFolder[c].devices[d].note.empty());
+      EXPECT_EQ(devices[d].note.empty(), folderDevices[d].note.empty()) << name;
     }
   }
-  EXPECT_EQ(fromFile[0].machines, std::vector<std::string>{"PC-A"});
+  EXPECT_EQ(fromFile.machines[0].first, "PC-A");
 }
 
 }  // namespace
