@@ -130,7 +130,9 @@ std::string FileName(const std::string& path) {
 bool HoldsManyMachines(const std::string& capture) {
   std::string bytes, error;
   CapturedMachines machines;
-  return ReadCaptureBytes(capture, capture, platform::FileSource::kNamedByUser,
+  // Only a regular file is looked at twice: standard input or a pipe would
+  // be gone when read for its devices.
+  return ReadCaptureBytes(capture, capture, platform::FileSource::kRegularFile,
                           &bytes, &error) &&
          ReadCapturedMachines(capture, bytes, &machines, &error) &&
          machines.size() > 1;

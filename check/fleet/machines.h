@@ -22,9 +22,9 @@ std::string FileName(const std::string& path);
 // Whether path is a folder the platform can list.
 bool IsFolder(const std::string& path);
 
-// Whether the one capture named is an export of many machines, checked as a
-// fleet. False too when it cannot be read: reading it as one machine's
-// capture then says why.
+// Whether the one capture named is a regular file that exports many
+// machines, checked as a fleet. False too when it cannot be read: reading it
+// as one machine's capture then says why.
 bool HoldsManyMachines(const std::string& capture);
 
 // Where the machines go as they are read, one at a time. A source of many
