@@ -187,7 +187,7 @@ def wait_at_most(child):
             child.kill()
             _, wait_status, usage = os.wait4(child.pid, 0)
             return wait_status, usage, (
-                "%.0f s of processor time used" % used
+                "%.1f s of processor time used" % used
                 if used >= CHILD_CPU_SECONDS else
                 "no answer within %d s" % CHILD_WAIT_SECONDS)
         time.sleep(0.02)
