@@ -3,7 +3,7 @@
 # processor kept busy beside them (two busy processes per core, stress-ng),
 # as on a shared machine or a loaded CI host:
 #
-#   scripts/stress-tests.sh [--fresh] [RUNS] [PRESET...]
+#   scripts/stress-tests.sh [--fresh] [RUNS] [PRESET...] [-- CTEST_ARGUMENTS]
 #
 # RUNS defaults to 10; the presets to linux (its Chromium test) and
 # windows64 (every test of the Windows suite), and windows too where this
@@ -11,7 +11,9 @@
 # run start without Wine prefixes, so that each run makes them anew while
 # the machine is busy. Prints one line for each run (passed or the tests
 # that failed, and its time; a failed run's log is kept and its end shown),
-# then each preset's pass count. Exits 1 when any run failed.
+# then each preset's pass count. Exits 1 when any run failed. Arguments
+# after -- go to every ctest run (-E '^e2e$' leaves out the end-to-end
+# suite, the longest).
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 fresh=no
@@ -24,7 +26,13 @@ if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
   runs=$1
   shift
 fi
-presets=("$@")
+presets=()
+while [ $# -gt 0 ] && [ "$1" != -- ]; do
+  presets+=("$1")
+  shift
+done
+[ "${1:-}" = -- ] && shift
+extra=("$@")
 if [ ${#presets[@]} -eq 0 ]; then
   presets=(linux windows64)
   bash scripts/host-32bit.sh >/dev/null && presets+=(windows)
@@ -69,7 +77,7 @@ for preset in "${presets[@]}"; do
     log=$logs/$preset-$run.log
     started=$SECONDS
     # shellcheck disable=SC2046 # the choice is words for ctest
-    ctest --preset "$preset" $(tests_of "$preset") >"$log" 2>&1
+    ctest --preset "$preset" $(tests_of "$preset") "${extra[@]}" >"$log" 2>&1
     status=$?
     took=$((SECONDS - started))
     if [ "$status" -eq 0 ]; then
