@@ -20,8 +20,8 @@ esac
 export WINEPREFIX=$2 WINEARCH=$arch WINEDEBUG=-all LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 log=$WINEPREFIX.log
 
-# The bounds, in seconds, hold on a busy two-core machine: there a fresh
-# prefix took up to a minute and a half, ten times what it takes alone.
+# The bounds, in seconds, hold on a busy two-core machine: there making a
+# fresh prefix and starting it took a minute and a half.
 make_limit=600
 step_limit=180
 
