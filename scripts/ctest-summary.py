@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The test command's account of one part of the suite, from CTest's JUnit
 file: one line "PART: N passed, N failed[, N skipped]", then one line for
-every failed and every skipped test with its reason. A Windows test program
+every failed and every skipped test with its reason (for a failed one, its
+time and its first "FAILED" line, or else its last line). A Windows test program
 runs as one CTest test under Wine; its cases are counted one by one from the
 results it wrote (gtest/TARGET.xml), so a case it skipped shows too.
 
@@ -39,6 +40,18 @@ def skip_reason(output, fallback):
     return fallback
 
 
+def failure_reason(output, seconds):
+    """What a failed test said of its failure, for its line: its first
+    "FAILED" line, or else its last one; a test that printed nothing is
+    said to have done so, being itself a fault."""
+    lines = [line.strip() for line in output.splitlines() if line.strip()]
+    said = [line for line in lines if line.startswith("FAILED")]
+    line = (said or lines or ["it printed nothing"])[0 if said else -1]
+    if len(line) > 200:
+        line = line[:200] + "..."
+    return "after %.0f s: %s" % (float(seconds or 0), line)
+
+
 def inner_skips(output):
     """Parts of a passing test that did not run: its lines "SKIPPED what:
     why" (the end-to-end suite's Linux half, for one)."""
@@ -69,7 +82,8 @@ def results(junit, gtest_folder):
         name = test.get("name")
         output = test.findtext("system-out") or ""
         if test.get("status") == "fail":
-            found.append((name, "failed", ""))
+            found.append((name, "failed",
+                          failure_reason(output, test.get("time"))))
         elif test.find("skipped") is not None or test.get("status") != "run":
             found.append((name, "skipped", skip_reason(
                 output, test.find("skipped").get("message", "")

@@ -10,7 +10,8 @@
 # builders whose setups the check recognises (nsis, wixl), and
 # what making and checking the packages takes (pandoc for the manual pages,
 # groff for the disc author's guide, dpkg-dev, lintian, unzip, man-db, git
-# for the fresh clones).
+# for the fresh clones), and stress-ng, which keeps the processor busy for
+# scripts/stress-tests.sh.
 #
 # Quiet when everything is there already; otherwise one line for each step,
 # with apt's own output kept back unless the install fails. It copes with a
@@ -28,6 +29,7 @@ packages=(
   pciutils python3 xvfb xdotool x11-apps chromium
   nsis wixl
   git unzip dpkg-dev lintian pandoc groff-base man-db
+  stress-ng
 )
 # Only Wine's 32-bit loader needs it, and some machines cannot run that.
 wine32=wine32:i386

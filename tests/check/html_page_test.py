@@ -10,18 +10,24 @@ Usage: html_page_test.py PATH_TO_POMVARIN_CHECK [--screenshot FILE]
 """
 
 import base64
+import ctypes
 import json
 import os
 import random
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 FLEET = os.path.join(HERE, "..", "..", "examples", "fleet")
 TIMEOUT = 60
+# prctl's PR_SET_CHILD_SUBREAPER: Chromium's helpers that outlive their
+# parents become this process's children, so that it can wait for them.
+PR_SET_CHILD_SUBREAPER = 36
 failures = []
 
 
@@ -29,6 +35,43 @@ def expect(condition, what):
     if not condition:
         failures.append(what)
         print("FAILED: " + what)
+
+
+def children():
+    """The processes whose parent is this one."""
+    found = []
+    for name in os.listdir("/proc"):
+        try:
+            with open("/proc/%s/stat" % name) as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+        except (OSError, IndexError):
+            continue  # not a process, or one that has just ended
+        if int(fields[1]) == os.getpid():
+            found.append(int(name))
+    return found
+
+
+def wait_for_children(limit):
+    """Reaps every child as it ends, for at most limit seconds; returns those
+    still running then. A process handed to this one as its subreaper is
+    its child before its parent's end is seen."""
+    deadline = time.monotonic() + limit
+    while time.monotonic() < deadline:
+        try:
+            pid, _ = os.waitpid(-1, os.WNOHANG)
+        except ChildProcessError:
+            return []
+        if not pid:
+            time.sleep(0.05)
+    return children()
+
+
+def remove_folder(path):
+    """Removes a folder the test made; a failure is said, but fails no test
+    whose checks have all been made."""
+    def said(function, name, error):
+        print("note: could not remove %s: %s" % (name, error[1]))
+    shutil.rmtree(path, onerror=said)
 
 
 class Chromium:
@@ -51,7 +94,7 @@ class Chromium:
              "--remote-debugging-pipe", "--user-data-dir=" + profile,
              "--no-first-run", "--disable-background-networking",
              "--disable-component-update", "--disable-sync", "about:blank"],
-            preexec_fn=descriptors, close_fds=False,
+            preexec_fn=descriptors, close_fds=False, start_new_session=True,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(to_read)
         os.close(to_write)
@@ -60,10 +103,36 @@ class Chromium:
         self.last_id = 0
 
     def close(self):
-        self.process.kill()
-        self.process.wait()
+        """Asks Chromium to quit and waits until every process of it has
+        ended: its helpers go on writing into the profile for a while after
+        the browser itself has gone. Returns what did not end in time."""
+        problems = []
+        try:
+            os.write(self.to_browser, json.dumps(
+                {"id": self.last_id + 1, "method": "Browser.close"}).encode()
+                + b"\0")
+            self.process.wait(timeout=TIMEOUT)
+        except (OSError, subprocess.TimeoutExpired) as e:
+            problems.append("Chromium did not close when asked (%s): killed" % e)
+            try:
+                os.killpg(self.process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass  # it had ended after all
+            self.process.wait()
         os.close(self.to_browser)
         os.close(self.from_browser)
+        left = wait_for_children(TIMEOUT)
+        if left:
+            problems.append("Chromium's processes %s had not ended %d s after "
+                            "it closed: killed" % (left, TIMEOUT))
+            for pid in left:
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass  # it ended just now
+            wait_for_children(TIMEOUT)
+        return problems
+
 
     def receive(self):
         while b"\0" not in self.buffer:
@@ -284,6 +353,7 @@ def main():
             if screenshot else tempfile.mkdtemp())
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
     try:
         browser = Chromium(program, os.path.join(work, "profile"))
         try:
@@ -291,9 +361,11 @@ def main():
             test_generated_fleet(browser, check, work)
             test_hostile_names(browser, check, work)
         finally:
-            browser.close()
+            # Said, but not failed: the pages' checks are made by now.
+            for problem in browser.close():
+                print("note: " + problem)
     finally:
-        shutil.rmtree(work)
+        remove_folder(work)
     print("%d failed" % len(failures) if failures else "all pages as expected")
     return 1 if failures else 0
 

@@ -19,8 +19,10 @@ Section
   SetErrorLevel 3010
 SectionEnd
 NSI
-  makensis -V1 "$script" >/dev/null
-  local status=$?
+  local output status
+  output=$(makensis -V1 "$script" 2>&1)
+  status=$?
+  [ "$status" -eq 0 ] || printf 'makensis: exit status %s\n%s\n' "$status" "$output" >&2
   rm -f "$script"
   return $status
 }

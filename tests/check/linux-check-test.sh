@@ -7,7 +7,10 @@ source "$(dirname "$0")/../linux/lib.sh"
 check=$(readlink -f "$1")
 launcher=$(readlink -f "$2")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The setups the launcher starts outlive it: the folders are removed when
+# they have ended.
+hold_started
+trap 'wait_for_started; rm -rf "$work"' EXIT
 
 ven_id=$(first_pci_ven_id)
 [ -n "$ven_id" ] || skip "no PCI devices on this machine: nothing to check against"

@@ -13,7 +13,9 @@
 namespace {
 
 constexpr DWORD kPollMilliseconds = 20;
-constexpr DWORD kWaitLimitMilliseconds = 30000;
+// Bounds a launcher that shows no box; on a busy machine Wine may take
+// tens of seconds to start one.
+constexpr DWORD kWaitLimitMilliseconds = 120000;
 constexpr int kBoxTextId = 0xFFFF;
 
 }  // namespace
@@ -24,7 +26,11 @@ int main(int argc, char** argv) {
   HWND box = nullptr;
   // The caption is set before the text: wait until the box is shown.
   while (!(box = FindWindowA("#32770", "Warning")) || !IsWindowVisible(box)) {
-    if (GetTickCount() - start > kWaitLimitMilliseconds) return 1;
+    if (GetTickCount() - start > kWaitLimitMilliseconds) {
+      std::fprintf(stderr, "no box \"Warning\" was shown in %lu s\n",
+                   kWaitLimitMilliseconds / 1000);
+      return 1;
+    }
     Sleep(kPollMilliseconds);
   }
   char text[1024] = {};

@@ -31,18 +31,19 @@ diff -u "$testdata/list.txt" "$work/replayed.txt" ||
 device_key='HKLM\System\CurrentControlSet\Enum\PCI\VEN_C0DE&DEV_0001&SUBSYS_00000000&REV_00\0'
 bare_key='HKLM\System\CurrentControlSet\Enum\PCI\VEN_C0DE&DEV_0002&SUBSYS_00000000&REV_00\0'
 for key in "$device_key" "$bare_key"; do
-  wine reg add "$key" /v ClassGUID /d '{4d36e97d-e325-11ce-bfc1-08002be10318}' /f >/dev/null ||
+  quietly wine reg add "$key" /v ClassGUID /d '{4d36e97d-e325-11ce-bfc1-08002be10318}' /f ||
     fail "cannot add $key"
 done
-wine reg add "$device_key" /v HardwareID /t REG_MULTI_SZ \
-  /d 'PCI\VEN_C0DE&DEV_0001&SUBSYS_00000000&REV_00\0PCI\VEN_C0DE&DEV_0001' /f >/dev/null ||
+quietly wine reg add "$device_key" /v HardwareID /t REG_MULTI_SZ \
+  /d 'PCI\VEN_C0DE&DEV_0001&SUBSYS_00000000&REV_00\0PCI\VEN_C0DE&DEV_0001' /f ||
   fail "cannot set the hardware IDs"
 run --list >"$work/present.txt" || fail "--list: exit status $?"
 grep -qxF 'PCI\VEN_C0DE&DEV_0001&SUBSYS_00000000&REV_00 PCI\VEN_C0DE&DEV_0001' "$work/present.txt" ||
   fail "the registry device is not listed with both IDs: $(cat "$work/present.txt")"
 grep -qx -- '-' "$work/present.txt" ||
   fail "the device without hardware IDs is not listed as -"
-wine reg delete 'HKLM\System\CurrentControlSet\Enum\PCI\VEN_C0DE&DEV_0002&SUBSYS_00000000&REV_00' /f >/dev/null
+quietly wine reg delete 'HKLM\System\CurrentControlSet\Enum\PCI\VEN_C0DE&DEV_0002&SUBSYS_00000000&REV_00' /f ||
+  fail "cannot delete the device without hardware IDs"
 
 # 3. A disc against the present devices: the registry device matches and its
 #    setup is found with the Windows path; the status says a warning.

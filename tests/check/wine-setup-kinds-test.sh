@@ -44,8 +44,9 @@ for parameters in /s /S; do
   # The installer itself, with the parameters the launcher would hand it;
   # bounded, should a window come up after all.
   rm -f "$disc/Drivers/Probe/installed.txt"
-  timeout 120 "$POMVARIN_WINE" "$installer" "$parameters" </dev/null >/dev/null 2>&1
+  timeout 300 "$POMVARIN_WINE" "$installer" "$parameters" </dev/null >/dev/null 2>&1
   ran=$?
+  [ "$ran" -eq 124 ] && echo "$parameters: the installer had not ended after 300 s: stopped"
   installed=no
   [ -f "$disc/Drivers/Probe/installed.txt" ] && installed=yes
   echo "$parameters: check status $status, warned $warned; installer status $ran, installed $installed"
@@ -66,8 +67,9 @@ done
 
 # The exit code itself is whole inside Windows: 3010 for a batch file.
 printf '@"%%~dp0setup.exe" /S\r\n@echo %%ERRORLEVEL%%\r\n' >"$disc/Drivers/Probe/run.bat"
-code=$(wine cmd /c "$(wine winepath -w "$disc/Drivers/Probe/run.bat" 2>/dev/null | tr -d '\r')" \
-         </dev/null 2>/dev/null | tr -d '\r' | tail -n 1)
-[ "$code" = 3010 ] || fail "a batch file sees errorlevel <$code> after /S, not 3010"
+code=$(wine cmd /c "$(wine winepath -w "$disc/Drivers/Probe/run.bat" 2>"$work/errors.txt" | tr -d '\r')" \
+         </dev/null 2>>"$work/errors.txt" | tr -d '\r' | tail -n 1)
+[ "$code" = 3010 ] ||
+  fail "a batch file sees errorlevel <$code> after /S, not 3010: $(tail -n 20 "$work/errors.txt")"
 
 [ "$failures" -eq 0 ]

@@ -13,16 +13,26 @@ export WINEPREFIX=$3 WINEDEBUG=-all LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,msh
 prefix_script=$(dirname "$0")/../wine/prefix.sh
 work=$(mktemp -d)
 wine() { "$POMVARIN_WINE" "$@"; }
+# The prefix's server is ended, and waited for, before the folders its
+# programs were given are removed.
 trap 'bash "$prefix_script" stop "$WINEPREFIX" "$POMVARIN_WINE"; rm -rf "$work"' EXIT
+# prefix.sh says what failed.
+prefix() {
+  bash "$prefix_script" "$1" "$WINEPREFIX" "$POMVARIN_WINE" && return 0
+  echo "FAILED: the test's own Wine prefix: prefix.sh $1 (above)" >&2
+  exit 1
+}
 
 if [ ! -f "$WINEPREFIX/null-graphics" ]; then
-  bash "$prefix_script" start "$WINEPREFIX" "$POMVARIN_WINE" || exit 1
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null || exit 1
-  bash "$prefix_script" stop "$WINEPREFIX" "$POMVARIN_WINE"
-  wineserver --wait
+  prefix start
+  quietly wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f || {
+    echo "FAILED: the null graphics driver could not be set" >&2
+    exit 1
+  }
+  prefix stop
   : >"$WINEPREFIX/null-graphics"
 fi
-bash "$prefix_script" start "$WINEPREFIX" "$POMVARIN_WINE" || exit 1
+prefix start
 
 # Wine's console writes CR LF; the comparisons are on lines.
 run() { wine "$exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
@@ -32,9 +42,9 @@ launcher=$(windows_path "$(dirname "$exe")/Pomvarin.exe")
 # 1. A match: the setup starts for real, and the trace is the launcher's,
 #    line for line, then its exit status.
 device_key='HKLM\System\CurrentControlSet\Enum\PCI\VEN_C0DE&DEV_0001&SUBSYS_00000000&REV_00\0'
-wine reg add "$device_key" /v ClassGUID /d '{4d36e97d-e325-11ce-bfc1-08002be10318}' /f >/dev/null &&
-  wine reg add "$device_key" /v HardwareID /t REG_MULTI_SZ \
-    /d 'PCI\VEN_C0DE&DEV_0001&SUBSYS_00000000&REV_00' /f >/dev/null ||
+quietly wine reg add "$device_key" /v ClassGUID /d '{4d36e97d-e325-11ce-bfc1-08002be10318}' /f &&
+  quietly wine reg add "$device_key" /v HardwareID /t REG_MULTI_SZ \
+    /d 'PCI\VEN_C0DE&DEV_0001&SUBSYS_00000000&REV_00' /f ||
   fail "cannot add the device"
 disc=$work/disc
 mkdir -p "$disc/Drivers"
@@ -62,10 +72,12 @@ mkdir "$work/nothing"
 printf '[PomvarinInfo]\r\nVendorCount=1\r\n[VendorInfo1]\r\nVenID=VEN_NONE\r\n' >"$work/nothing/Pomvarin.ini"
 (cd "$work/nothing" && run --trace >"$work/boxed.txt") &
 traced=$!
-[ "$(wine "$box" | tr -d '\r')" = "No Matched Device Driver!" ] || fail "--trace with no match: no box"
-sleep 0.5
-grep -q '^Exit status' "$work/boxed.txt" && fail "--trace ended before its box was closed"
-wine "$box" --close >/dev/null || fail "the box could not be closed"
+shown=$(wine "$box" 2>&1 | tr -d '\r')
+[ "$shown" = "No Matched Device Driver!" ] || fail "--trace with no match: no box: $shown"
+# While its box is up, the run goes on.
+kill -0 "$traced" 2>/dev/null && ! grep -q '^Exit status' "$work/boxed.txt" ||
+  fail "--trace ended before its box was closed: $(cat "$work/boxed.txt")"
+quietly wine "$box" --close || fail "the box could not be closed"
 wait "$traced"
 status=$?
 [ "$status" -eq 0 ] || fail "--trace with the box: exit status $status"

@@ -38,6 +38,8 @@ WINDOWS_MODES = {"winxp": "5.1", "winxp64": "5.2", "win7": "6.1",
                  "win10": "10.0"}
 # Guards against a hang only; a run takes well under a second.
 RUN_LIMIT_SECONDS = 120
+# Making a prefix took up to a minute and a half on a busy two-core machine.
+PREFIX_LIMIT_SECONDS = 600
 POLL_SECONDS = 0.02
 CLASS_GUID = "{4d36e972-e325-11ce-bfc1-08002be10318}"
 DEVICE_KEY = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\PCI"
@@ -62,7 +64,8 @@ def wait_until(condition, what, limit=RUN_LIMIT_SECONDS):
     deadline = time.monotonic() + limit
     while not condition():
         if time.monotonic() > deadline:
-            raise RuntimeError("timed out waiting for " + what)
+            raise RuntimeError("timed out after %d s waiting for %s"
+                               % (limit, what))
         time.sleep(POLL_SECONDS)
 
 
@@ -149,10 +152,36 @@ class Wine:
                         WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("DISPLAY", None)
 
-    def run(self, *command, env=None, check=True):
-        return subprocess.run(command, env=env or self.env, check=check,
-                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                              stderr=self.log, timeout=RUN_LIMIT_SECONDS)
+    def run(self, *command, env=None, check=True, limit=RUN_LIMIT_SECONDS):
+        """Runs a command, its errors into the log; one that fails (when
+        check is set) or passes its limit raises RuntimeError with the
+        command, its exit status and what it wrote into the log."""
+        start = self.log_size()
+        try:
+            return subprocess.run(command, env=env or self.env, check=check,
+                                  stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.PIPE, stderr=self.log,
+                                  timeout=limit)
+        except subprocess.TimeoutExpired:
+            raise RuntimeError("%s had not ended after %d s%s" % (
+                " ".join(command), limit, self.said_since(start))) from None
+        except subprocess.CalledProcessError as e:
+            raise RuntimeError("%s failed with exit status %d%s" % (
+                " ".join(command), e.returncode,
+                self.said_since(start))) from None
+
+    def log_size(self):
+        return os.fstat(self.log.fileno()).st_size
+
+    def said_since(self, start):
+        """The last lines written into the log since start, for a message."""
+        with open(self.log.name, "rb") as log:
+            log.seek(start)
+            lines = log.read().decode("latin-1").splitlines()[-20:]
+        if not lines:
+            return "; it wrote nothing into %s" % self.log.name
+        return "; its last lines in %s:\n%s" % (
+            self.log.name, "\n".join("    | " + line for line in lines))
 
     def import_registry(self, name, text, env=None):
         path = os.path.join(self.work, name)
@@ -162,12 +191,14 @@ class Wine:
                  env=env)
 
     def template_has_arch(self, arch):
-        """Whether the template prefix is there, of this word size: one of
-        the other, left by an earlier run, is made anew."""
+        """Whether the template prefix is there whole, of this word size:
+        one of the other, or one whose making was cut short, left by an
+        earlier run, is made anew."""
         try:
             with open(os.path.join(self.template, "system.reg"),
                       encoding="latin-1") as registry:
-                return ("#arch=%s\n" % arch) in registry.read(4096)
+                return (("#arch=%s\n" % arch) in registry.read(4096) and
+                        os.path.exists(os.path.join(self.template, "made")))
         except OSError:
             return False
 
@@ -175,7 +206,8 @@ class Wine:
         if not self.template_has_arch(self.env["WINEARCH"]):
             shutil.rmtree(self.template, ignore_errors=True)
             env = dict(self.env, WINEPREFIX=self.template)
-            self.run(self.loader, "wineboot", "--init", env=env)
+            self.run(self.loader, "wineboot", "--init", env=env,
+                     limit=PREFIX_LIMIT_SECONDS)
             # The null graphics driver: the box is real and modal with no
             # display.
             path = os.path.join(self.work, "null-graphics.reg")
@@ -183,8 +215,10 @@ class Wine:
                 out.write("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine"
                           "\\Drivers]\r\n\"Graphics\"=\"null\"\r\n")
             self.run(self.loader, "reg", "import", windows_path(path),
-                 env=env)
-            self.run("wineserver", "--wait", env=env)
+                     env=env)
+            self.run("wineserver", "--wait", env=env,
+                     limit=PREFIX_LIMIT_SECONDS)
+            open(os.path.join(self.template, "made"), "w").close()
         shutil.rmtree(self.prefix, ignore_errors=True)
         shutil.copytree(self.template, self.prefix, symlinks=True)
         for letter, folder in drives.items():
@@ -203,9 +237,18 @@ class Wine:
         if "Windows %s." % WINDOWS_MODES[mode] not in version:
             raise RuntimeError("Wine did not switch to %s: %r" % (mode, version))
 
+    def end_server(self, env=None):
+        """Ends the prefix's server and its programs, and waits until they
+        have ended: they may still be writing into the folders they were
+        given."""
+        self.run("wineserver", "--kill", env=env, check=False)
+        self.run("wineserver", "--wait", env=env)
+
     def stop(self):
-        self.run("wineserver", "--kill", check=False)
-        self.log.close()
+        try:
+            self.end_server()
+        finally:
+            self.log.close()
 
 
 def device_key(scenario, number):
@@ -574,11 +617,16 @@ def differential(side, scenario, label):
 
 # ---- The picture of the box --------------------------------------------------
 
+class BoxNotShown(RuntimeError):
+    """The box never reached the X display: a fault of the display's start,
+    not of the box, so the picture may be tried once more."""
+
+
 def take_box_picture(options, wine, windows, scenario, picture):
     """Shows the box of scenario under Xvfb with Wine's X11 driver and keeps
     a picture of it; the runner holds the box open until it is taken."""
-    wine.run("wineserver", "--kill", check=False)
-    wine.run("wineserver", "--wait", check=False)
+    wine.end_server()
+    start = wine.log_size()
     reader, writer = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-screen", "0",
                              "640x480x24", "-nolisten", "tcp"],
@@ -599,9 +647,9 @@ def take_box_picture(options, wine, windows, scenario, picture):
                              "\\Drivers]\r\n\"Graphics\"=\"x11\"\r\n",
                              env=env)
         # Wine's desktop keeps the driver it started with: start afresh.
-        wine.run("wineserver", "--kill", check=False)
-        wine.run("wineserver", "--wait", check=False)
+        wine.end_server(env)
         run_folder = os.path.join(windows.runs, "picture")
+        shutil.rmtree(run_folder, ignore_errors=True)  # an earlier try's
         os.makedirs(run_folder)
         hold = os.path.join(run_folder, "pictured")
         request = os.path.join(run_folder, "request")
@@ -625,7 +673,14 @@ def take_box_picture(options, wine, windows, scenario, picture):
             window[:] = found.stdout.split()
             return bool(window)
 
-        wait_until(box_shown, "the box on the X display")
+        try:
+            wait_until(box_shown, "the box on the X display")
+        except RuntimeError as e:
+            ended = runner.poll()
+            raise BoxNotShown("%s; the runner %s%s" % (
+                e, "was still running" if ended is None else
+                "had ended with exit status %d" % ended,
+                wine.said_since(start))) from None
         xwd = subprocess.run(["xwd", "-silent", "-id", window[0]], env=env,
                              check=True, stdout=subprocess.PIPE).stdout
         pnm = subprocess.run(["xwdtopnm"], input=xwd, check=True,
@@ -636,7 +691,11 @@ def take_box_picture(options, wine, windows, scenario, picture):
                                      stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL).stdout)
         open(hold, "w").close()
-        runner.wait(timeout=RUN_LIMIT_SECONDS)
+        try:
+            runner.wait(timeout=RUN_LIMIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            raise RuntimeError("the runner had not ended %d s after the "
+                               "picture was taken" % RUN_LIMIT_SECONDS)
         outcome = Outcome()
         read_runner_result(result, outcome)
         if outcome.boxes != [table.BOX]:
@@ -644,7 +703,8 @@ def take_box_picture(options, wine, windows, scenario, picture):
     finally:
         if runner and runner.poll() is None:
             runner.kill()
-        wine.run("wineserver", "--kill", env=dict(wine.env), check=False)
+            runner.wait()
+        wine.end_server()
         xvfb.terminate()
         xvfb.wait()
         os.close(reader)
@@ -776,18 +836,22 @@ def main():
                 picture = os.path.abspath(options.picture)
                 try:
                     take_box_picture(options, wine, windows, boxed, picture)
-                except RuntimeError as e:
+                except BoxNotShown as e:
                     # Xvfb, a Wine server and its X11 driver start afresh
                     # for the picture; once in many runs the box never
-                    # reached the display. A box that is wrong is wrong
-                    # again on the second try.
-                    print("note picture of the box: %s; trying once more" % e)
+                    # reached the display. Only that is tried again: a box
+                    # that was shown and is wrong fails at once.
+                    print("note picture of the box: %s; trying once more" % e,
+                          flush=True)
                     take_box_picture(options, wine, windows, boxed, picture)
                 print("ok   picture of the box: %s" % options.picture)
         except (RuntimeError, OSError, subprocess.SubprocessError) as e:
             failures.append(("windows", None, ["  harness: %s" % e]))
         finally:
-            wine.stop()
+            try:
+                wine.stop()
+            except RuntimeError as e:
+                failures.append(("windows", None, ["  harness: %s" % e]))
 
     for label, scenario, problems in failures:
         print()

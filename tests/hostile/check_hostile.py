@@ -7,9 +7,10 @@ valid JSON where JSON is asked for, and to a bound on its peak memory (the
 child's maximum resident size, from wait4), printed for each row. wait4
 counts this script's own peak in the child's (the child is started by
 vfork), so the inputs are written piece by piece, never held whole. Nothing
-is timed: a child still running after CHILD_TIMEOUT seconds is stopped and
-fails its row, so that a hang or a walk gone quadratic fails in seconds, not
-at the CTest timeout.
+is timed by the clock: a child that has used CHILD_CPU_SECONDS of processor
+time is stopped and fails its row, so that a walk gone quadratic fails in
+seconds, not at the CTest timeout, however busy the machine is; one that
+waits without working is stopped after CHILD_WAIT_SECONDS.
 
 Usage: check_hostile.py PATH_TO_POMVARIN_CHECK [--sanitized] [ROW-NAME-PART]
 --sanitized: the program is built with the sanitizers, whose shadow memory
@@ -31,10 +32,13 @@ MIB = 1 << 20
 # it through fork and exec), so rows write large inputs in pieces, never
 # held whole here.
 MEMORY_LIMIT_KIB = 64 * 1024
-# Every row's child answers in under a second; one that runs for 15 s has
-# gone wrong (a walk of 100,000 sections or keys that compares each with
-# all earlier ones takes from half a minute to many).
-CHILD_TIMEOUT = 15
+# Every row's child answers in under a second of processor time; one that
+# has used 15 s has gone wrong (a walk of 100,000 sections or keys that
+# compares each with all earlier ones takes from half a minute to many).
+# Processor time, not the clock's: on a busy machine an honest row may take
+# many times as long by the clock.
+CHILD_CPU_SECONDS = 15
+CHILD_WAIT_SECONDS = 300
 
 LIST_HEADER = "# PCI devices, one per line: hardware IDs, most specific first\n"
 DEVICE = "PCI\\VEN_8086&DEV_100E&SUBSYS_001E8086&REV_02"
@@ -224,18 +228,33 @@ class Row:
         self.stdin = stdin        # Work -> a file for standard input
 
 
-def wait_at_most(child, seconds):
-    """The child's wait status and resource usage, from wait4; a child
-    still running after seconds is killed first (timed_out is then set)."""
-    deadline = time.monotonic() + seconds
+def processor_seconds(pid):
+    """The processor time a running child has used so far, from /proc."""
+    try:
+        with open("/proc/%d/stat" % pid) as stat:
+            fields = stat.read().rsplit(")", 1)[1].split()
+    except (OSError, IndexError):
+        return 0  # it has just ended
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def wait_at_most(child):
+    """The child's wait status and resource usage, from wait4; a child that
+    has used CHILD_CPU_SECONDS of processor time, or is still running after
+    CHILD_WAIT_SECONDS, is killed first (timed_out then says which)."""
+    deadline = time.monotonic() + CHILD_WAIT_SECONDS
     while True:
         pid, wait_status, usage = os.wait4(child.pid, os.WNOHANG)
         if pid:
-            return wait_status, usage, False
-        if time.monotonic() > deadline:
+            return wait_status, usage, None
+        used = processor_seconds(child.pid)
+        if used >= CHILD_CPU_SECONDS or time.monotonic() > deadline:
             child.kill()
             _, wait_status, usage = os.wait4(child.pid, 0)
-            return wait_status, usage, True
+            return wait_status, usage, (
+                "%.1f s of processor time used" % used
+                if used >= CHILD_CPU_SECONDS else
+                "no answer within %d s" % CHILD_WAIT_SECONDS)
         time.sleep(0.02)
 
 
@@ -246,7 +265,7 @@ def run(check, row, work, memory_bound):
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
         child = subprocess.Popen([check] + arguments, cwd=work.root,
                                  stdin=stdin, stdout=out, stderr=err)
-        wait_status, usage, timed_out = wait_at_most(child, CHILD_TIMEOUT)
+        wait_status, usage, timed_out = wait_at_most(child)
     child.returncode = os.waitstatus_to_exitcode(wait_status)
     if row.stdin:
         stdin.close()
@@ -256,7 +275,7 @@ def run(check, row, work, memory_bound):
         stderr = f.read()
     problems = []
     if timed_out:
-        problems.append("no answer within %d s: stopped" % CHILD_TIMEOUT)
+        problems.append(timed_out + ": stopped")
     elif child.returncode != row.status:
         problems.append("exit status %d, not %d" % (child.returncode,
                                                      row.status))

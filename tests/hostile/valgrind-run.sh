@@ -12,7 +12,10 @@ ven_id=$(first_pci_ven_id)
 [ -n "$ven_id" ] || skip "no PCI devices on this machine"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The setups the launcher starts outlive it: the folders are removed when
+# they have ended.
+hold_started
+trap 'wait_for_started; rm -rf "$work"' EXIT
 
 disc=$work/disc
 mkdir -p "$disc/Drivers/Vendor"

@@ -5,7 +5,10 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 program=$(readlink -f "$1")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The setups the launcher starts outlive it: the folders are removed when
+# they have ended.
+hold_started
+trap 'wait_for_started; rm -rf "$work"' EXIT
 
 # 1. No Pomvarin.ini: the arguments, then the warning; exit status 0.
 mkdir "$work/empty"

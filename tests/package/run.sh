@@ -7,8 +7,12 @@
 # lintian and the build tools. Ends with "package: N passed, N failed".
 set -uo pipefail
 repo=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
+source "$repo/tests/linux/lib.sh"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The packaged launcher's setups outlive it: the folders are removed when
+# they have ended.
+hold_started
+trap 'wait_for_started; rm -rf "$work"' EXIT
 
 passed=0
 failed=0
@@ -24,6 +28,12 @@ check() {
     sed 's/^/  /' "$work/last.log" | head -n 20 >&2
   fi
 }
+# stop WHY: a step without which nothing further can be checked failed.
+stop() {
+  failed=$((failed + 1))
+  echo "FAILED: $1" >&2
+  finish
+}
 finish() {
   echo "package: $passed passed, $failed failed"
   [ "$failed" -eq 0 ]
@@ -38,13 +48,15 @@ fi
 one=$work/one/pomvarin
 two=$work/second/a-longer-folder/pomvarin-again
 for clone in "$one" "$two"; do
-  git clone -q --no-local "$repo" "$clone" || { failed=$((failed + 1)); finish; }
+  output=$(git clone -q --no-local "$repo" "$clone" 2>&1) ||
+    stop "git clone of $repo into $clone: exit status $?: $output"
   check "package.sh in $clone" bash "$clone/scripts/package.sh"
 done
 version=$(sed -n 's/^project(Pomvarin VERSION \([0-9.]*\).*/\1/p' "$one/CMakeLists.txt")
 kit=Pomvarin-$version-disc-kit.zip
 deb=pomvarin_${version}_amd64.deb
-[ -f "$one/dist/$kit" ] && [ -f "$one/dist/$deb" ] || { failed=$((failed + 1)); finish; }
+[ -f "$one/dist/$kit" ] && [ -f "$one/dist/$deb" ] ||
+  stop "package.sh made no $kit and $deb in $one/dist: $(ls "$one/dist" 2>&1 | tr '\n' ' ')"
 
 # 2. Reproducible: the same bytes from both folders.
 for file in "dist/$kit" "dist/$deb" build/windows/Pomvarin.exe build/windows/PomvarinCheck.exe; do
