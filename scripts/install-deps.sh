@@ -9,7 +9,8 @@
 # Chromium to open pomvarin-check's HTML page headless, the installer
 # builders whose setups the check recognises (nsis, wixl), and
 # what making and checking the packages takes (groff for the disc author's
-# guide, dpkg-dev, lintian, unzip, man-db, git for the fresh clones).
+# guide, dpkg-dev, lintian, unzip, man-db, git for the fresh clones,
+# osslsigncode and openssl to sign the disc kit's programs).
 #
 # Quiet when everything is there already; otherwise one line for each step,
 # with apt's own output kept back unless the install fails. It copes with a
@@ -26,7 +27,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   pciutils python3 xvfb xdotool x11-apps chromium
   nsis wixl
-  git unzip dpkg-dev lintian groff-base man-db
+  git unzip dpkg-dev lintian groff-base man-db osslsigncode openssl
 )
 # Only Wine's 32-bit loader needs it, and some machines cannot run that.
 wine32=wine32:i386
