@@ -50,8 +50,9 @@ void CopyEntry(const WIN32_FIND_DATAA& data, DirectoryEntry* entry) {
 using ScopedFile = Owner<HANDLE, CloseHandle>;
 
 // Loaded from the system folder when first needed (system_library.h), and
-// kept until the program ends. USER32 is a KnownDLL, but the DLLs it loads
-// with it are not on every system: it comes after the guard too.
+// kept until the program ends. USER32 is a KnownDLL on Windows, but Wine
+// looks for it and for what it imports (VERSION, IMM32) beside the program
+// like for any other DLL: it comes after the guard too.
 win32::SystemLibrary userLibrary("user32.dll");
 win32::SystemLibrary setupApiLibrary("setupapi.dll");
 win32::SystemLibrary shellLibrary("shell32.dll");
