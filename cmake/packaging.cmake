@@ -80,6 +80,8 @@ if(WIN32)
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME Pomvarin-${PROJECT_VERSION}-disc-kit)
+  # Signs the staged programs when scripts/package.sh has a certificate.
+  set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/sign-kit.cmake)
 else()
   add_custom_target(pomvarin_shipped DEPENDS pomvarin pomvarin-check)
 

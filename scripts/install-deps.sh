@@ -10,7 +10,8 @@
 # builders whose setups the check recognises (nsis, wixl), and
 # what making and checking the packages takes (pandoc for the manual pages,
 # groff for the disc author's guide, dpkg-dev, lintian, unzip, man-db, git
-# for the fresh clones), and stress-ng, which keeps the processor busy for
+# for the fresh clones, osslsigncode and openssl to sign the disc kit's
+# programs), and stress-ng, which keeps the processor busy for
 # scripts/stress-tests.sh.
 #
 # Quiet when everything is there already; otherwise one line for each step,
@@ -28,7 +29,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   pciutils python3 xvfb xdotool x11-apps chromium
   nsis wixl
-  git unzip dpkg-dev lintian pandoc groff-base man-db
+  git unzip dpkg-dev lintian pandoc groff-base man-db osslsigncode openssl
   stress-ng
 )
 # Only Wine's 32-bit loader needs it, and some machines cannot run that.

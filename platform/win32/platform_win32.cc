@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "platform/system_devices.h"
 #include "platform/system_profile.h"
+#include "platform/win32/system_library.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -48,6 +49,48 @@ void CopyEntry(const WIN32_FIND_DATAA& data, DirectoryEntry* entry) {
 // opened.
 using ScopedFile = Owner<HANDLE, CloseHandle>;
 
+// Loaded from the system folder when first needed (system_library.h), and
+// kept until the program ends. USER32 is a KnownDLL on Windows, but Wine
+// looks for it and for what it imports (VERSION, IMM32) beside the program
+// like for any other DLL: it comes after the guard too.
+win32::SystemLibrary userLibrary("user32.dll");
+win32::SystemLibrary setupApiLibrary("setupapi.dll");
+win32::SystemLibrary shellLibrary("shell32.dll");
+// The box and the shell load OLE32 as they work, and under Wine through a
+// delay-load that does not keep to the default folders: it is loaded from
+// the system folder before either of them.
+win32::SystemLibrary oleLibrary("ole32.dll");
+
+// The device-setup service's functions, all four or none.
+struct DeviceSetupService {
+  decltype(&SetupDiGetClassDevsA) getClassDevs;
+  decltype(&SetupDiEnumDeviceInfo) enumDeviceInfo;
+  decltype(&SetupDiGetDeviceRegistryPropertyA) getDeviceRegistryProperty;
+  decltype(&SetupDiDestroyDeviceInfoList) destroyDeviceInfoList;
+};
+
+DeviceSetupService deviceSetup;
+bool deviceSetupTried = false;
+bool deviceSetupComplete = false;
+
+// nullptr when SETUPAPI cannot be loaded or lacks one of the functions: then
+// no device list can be obtained.
+const DeviceSetupService* DeviceSetup() {
+  if (!deviceSetupTried) {
+    deviceSetupTried = true;
+    deviceSetupComplete =
+        setupApiLibrary.Find("SetupDiGetClassDevsA",
+                             &deviceSetup.getClassDevs) &&
+        setupApiLibrary.Find("SetupDiEnumDeviceInfo",
+                             &deviceSetup.enumDeviceInfo) &&
+        setupApiLibrary.Find("SetupDiGetDeviceRegistryPropertyA",
+                             &deviceSetup.getDeviceRegistryProperty) &&
+        setupApiLibrary.Find("SetupDiDestroyDeviceInfoList",
+                             &deviceSetup.destroyDeviceInfoList);
+  }
+  return deviceSetupComplete ? &deviceSetup : nullptr;
+}
+
 }  // namespace
 
 void Trace(const char* text) { OutputDebugStringA(text); }
@@ -70,12 +113,17 @@ void ReadSystemProfileString(const char* section, const char* key,
 }
 
 void ShowWarning(const char* text, const char* caption) {
-  MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONWARNING);
+  oleLibrary.Load();
+  decltype(&MessageBoxA) messageBox;
+  if (userLibrary.Find("MessageBoxA", &messageBox))
+    messageBox(nullptr, text, caption, MB_OK | MB_ICONWARNING);
 }
 
 DeviceList OpenSystemDeviceList(const SetupClass* setupClass,
                                 const char* enumerator) {
-  HDEVINFO list = SetupDiGetClassDevsA(
+  const DeviceSetupService* service = DeviceSetup();
+  if (!service) return nullptr;
+  HDEVINFO list = service->getClassDevs(
       reinterpret_cast<const GUID*>(setupClass), enumerator, nullptr,
       DIGCF_PRESENT | DIGCF_ALLCLASSES);
   if (list == INVALID_HANDLE_VALUE) return nullptr;
@@ -86,7 +134,8 @@ bool EnumerateSystemDevice(DeviceList list, std::uint32_t index,
                            DeviceRecord* device) {
   SP_DEVINFO_DATA* info = ToDeviceInfo(device);
   info->cbSize = sizeof(SP_DEVINFO_DATA);
-  return SetupDiEnumDeviceInfo(ToHandle(list), index, info) != FALSE;
+  // A list exists only when the service was loaded.
+  return DeviceSetup()->enumDeviceInfo(ToHandle(list), index, info) != FALSE;
 }
 
 PropertyRead ReadSystemDeviceProperty(DeviceList list,
@@ -97,9 +146,10 @@ PropertyRead ReadSystemDeviceProperty(DeviceList list,
                                       std::uint32_t* required) {
   DeviceRecord copy = device;
   DWORD needed = 0;
-  if (SetupDiGetDeviceRegistryPropertyA(ToHandle(list), ToDeviceInfo(&copy),
-                                        property, nullptr, buffer, size,
-                                        &needed)) {
+  if (DeviceSetup()->getDeviceRegistryProperty(ToHandle(list),
+                                               ToDeviceInfo(&copy), property,
+                                               nullptr, buffer, size,
+                                               &needed)) {
     *required = needed;
     return PropertyRead::kDone;
   }
@@ -111,7 +161,7 @@ PropertyRead ReadSystemDeviceProperty(DeviceList list,
 }
 
 void CloseSystemDeviceList(DeviceList list) {
-  SetupDiDestroyDeviceInfoList(ToHandle(list));
+  DeviceSetup()->destroyDeviceInfoList(ToHandle(list));
 }
 
 unsigned char* AllocateZeroed(std::uint32_t size) {
@@ -155,8 +205,12 @@ bool ReadFolderIdentity(const char* path, FolderIdentity* identity) {
 }
 
 void StartProgram(const char* path, const char* parameters, ShowCommand show) {
-  ShellExecuteA(nullptr, nullptr, path, parameters, nullptr,
-                static_cast<int>(show));
+  // Without the shell nothing starts, as when it cannot start the file.
+  oleLibrary.Load();
+  decltype(&ShellExecuteA) shellExecute;
+  if (shellLibrary.Find("ShellExecuteA", &shellExecute))
+    shellExecute(nullptr, nullptr, path, parameters, nullptr,
+                 static_cast<int>(show));
 }
 
 }  // namespace platform

@@ -2,7 +2,9 @@
 # Checks a built Pomvarin.exe or PomvarinCheck.exe from the outside:
 #   - 32-bit PE (PE32, i386), for the Windows GUI subsystem (the launcher)
 #     or the console (the checker);
-#   - imports only from the allowed system DLLs, and only the functions in
+#   - imports only from KERNEL32, USER32 and msvcrt, the KnownDLLs of every
+#     Windows it runs on (every other DLL is loaded at run time from the
+#     system folder, never found beside the program), and only the functions in
 #     allowed-imports.txt (all present on Windows XP SP3), and for the
 #     checker also those in allowed-imports-check.txt (present on Vista);
 #   - the launcher only: icon group 107 with 16, 32 and 48 px images at 4, 8,
@@ -23,7 +25,7 @@ objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 windres=${WINDRES:-i686-w64-mingw32-windres}
 wrestool=${WRESTOOL:-wrestool}
 
-allowed_dlls=(KERNEL32.dll USER32.dll SHELL32.dll SETUPAPI.dll msvcrt.dll)
+allowed_dlls=(KERNEL32.dll USER32.dll msvcrt.dll)
 app_icon_group=107
 small_icon_group=108
 app_icon_images="16x16/4 16x16/8 16x16/24 16x16/24 32x32/4 32x32/8 32x32/24 32x32/24 48x48/4 48x48/8 48x48/24 48x48/24"

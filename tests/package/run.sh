@@ -4,7 +4,9 @@
 # and Windows programs; then the disc kit and the Debian package are taken
 # apart and checked, and the package's programs are run from a scratch root
 # (never installed into this machine's /usr). Needs git, unzip, dpkg-deb,
-# lintian and the build tools. Ends with "package: N passed, N failed".
+# lintian and the build tools. Last, a kit signed with a throwaway
+# certificate (openssl, osslsigncode) is made and checked. Ends with
+# "package: N passed, N failed".
 set -uo pipefail
 repo=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
 source "$repo/tests/linux/lib.sh"
@@ -175,5 +177,41 @@ removed_cleanly() {
   return 0
 }
 check "dpkg removes it cleanly" removed_cleanly
+
+# 7. Signed with a throwaway code-signing certificate: both programs verify,
+#    with the signature taken off they are the unsigned build's, they pass
+#    the program checks, and the kit's other files are the unsigned kit's.
+#    A wrong password fails the packaging instead of shipping unsigned.
+signer=$work/signer
+mkdir "$signer"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Pomvarin test signer" \
+  -addext extendedKeyUsage=codeSigning -keyout "$signer/key.pem" -out "$signer/cert.pem" \
+  >/dev/null 2>&1 &&
+  openssl pkcs12 -export -inkey "$signer/key.pem" -in "$signer/cert.pem" \
+    -passout pass:kit-secret -out "$signer/signer.p12" || { failed=$((failed + 1)); finish; }
+printf 'kit-secret\n' >"$signer/password"
+cp "$one/dist/$kit" "$work/unsigned-kit.zip"
+check "package.sh signs with a certificate" bash "$one/scripts/package.sh" \
+  --pkcs12 "$signer/signer.p12" --password-file "$signer/password"
+signed=$work/signed
+unzip -q "$one/dist/$kit" -d "$signed"
+for program in Pomvarin.exe PomvarinCheck.exe; do
+  check "the signed $program verifies" \
+    osslsigncode verify -CAfile "$signer/cert.pem" -in "$signed/Pomvarin-$version-disc-kit/$program"
+  check "the signed $program is the built one with a signature" bash -c "
+    osslsigncode remove-signature -in '$signed/Pomvarin-$version-disc-kit/$program' \
+      -out '$work/unsigned-$program' >/dev/null &&
+    cmp '$work/unsigned-$program' '$one/build/windows/$program'"
+done
+check "the signed Pomvarin.exe passes the program checks" \
+  bash "$repo/tests/exe/check-exe.sh" launcher "$signed/Pomvarin-$version-disc-kit/Pomvarin.exe"
+check "the signed PomvarinCheck.exe passes the program checks" \
+  bash "$repo/tests/exe/check-exe.sh" checker "$signed/Pomvarin-$version-disc-kit/PomvarinCheck.exe"
+check "the signed kit's other files are the unsigned kit's" bash -c "
+  unzip -q '$work/unsigned-kit.zip' -d '$work/unsigned' &&
+  diff -r -x '*.exe' '$work/unsigned' '$signed'"
+check "a wrong password fails the packaging" bash -c "
+  ! POMVARIN_SIGN_PKCS12='$signer/signer.p12' POMVARIN_SIGN_PASSWORD=wrong \
+    bash '$one/scripts/package.sh'"
 
 finish
