@@ -15,6 +15,7 @@
 #include "launcher/launcher.h"
 #include "platform/capture/captured_devices.h"
 #include "platform/files.h"
+#include "platform/image/image_folders.h"
 #include "platform/platform.h"
 #include "platform/profile_sections.h"
 
@@ -67,11 +68,13 @@ CheckOutcome DiscCheck::Open() {
       !ConfigurationPath(currentDirectory_, configurationPath_))
     return CheckOutcome::kNoCurrentDirectory;
   disc_.configurationPath = configurationPath_;
-  if (LargerThanTheLimit(configurationPath_))
-    return CheckOutcome::kConfigurationTooLarge;
-  if (!platform::CanReadProfile(configurationPath_))
+  // An image's Pomvarin.ini is read from its copy.
+  const char* file = platform::FileHolding(configurationPath_);
+  if (!file) return CheckOutcome::kUnreadableConfiguration;
+  if (LargerThanTheLimit(file)) return CheckOutcome::kConfigurationTooLarge;
+  if (!platform::CanReadProfile(file))
     return CheckOutcome::kUnreadableConfiguration;
-  sections_ = platform::ListProfileSections(configurationPath_);
+  sections_ = platform::ListProfileSections(file);
   index_ = std::make_unique<SectionIndex>(sections_);
   present_ = VendorSectionNumbers(sections_);
   Text countText;

@@ -9,6 +9,8 @@
 #include "check/init/disc_ini.h"
 #include "check/input/input_limits.h"
 #include "check/fleet/machines.h"
+#include "check/image/image_drive.h"
+#include "check/listing/list_files.h"
 #include "check/options.h"
 #include "check/report/html_text.h"
 #include "check/report/html_writer.h"
@@ -45,6 +47,25 @@ CommandResult RunInit(const std::string& program, const std::string& folder) {
   return CommandResult{ini.status, ini.text, "", true};
 }
 
+// Enters the disc: folder as the current directory, or the image it names
+// put in place as a drive's root.
+bool EnterDisc(const Options& options, ImageDrive* image, std::string* error) {
+  if (options.folder.empty()) return true;
+  if (NamesAFile(options.folder))
+    return image->Open(options.folder, options.drive, kConfigurationLimit,
+                       error);
+  if (platform::ChangeDirectory(options.folder.c_str())) return true;
+  *error = "cannot enter the folder " + options.folder;
+  return false;
+}
+
+CommandResult RunListFiles(const std::string& program, const Options& options) {
+  ImageDrive image;
+  std::string error;
+  if (!EnterDisc(options, &image, &error)) return Fail(program, error);
+  return CommandResult{kNothingWrong, ListFiles(), ""};
+}
+
 std::string Now() { return UtcTimeText(platform::SecondsSince1970()); }
 
 // Writes the page --html asks for. The report on standard output stands
@@ -75,6 +96,7 @@ CommandResult RunCommand(const std::string& program,
   if (options.trace)
     return RunTrace(program, options.folder, options.launcherArguments, live);
   if (options.init) return RunInit(program, options.folder);
+  if (options.listFiles) return RunListFiles(program, options);
 
   const std::unique_ptr<ReportWriter> writer =
       options.json ? MakeJsonWriter() : MakeTextWriter();
@@ -113,9 +135,8 @@ CommandResult RunCommand(const std::string& program,
   if (!options.html.empty() &&
       !platform::AbsolutePath(options.html, &pagePath, &error))
     return Fail(program, "cannot write " + options.html + ": " + error);
-  if (!options.folder.empty() &&
-      !platform::ChangeDirectory(options.folder.c_str()))
-    return Fail(program, "cannot enter the folder " + options.folder);
+  ImageDrive image;
+  if (!EnterDisc(options, &image, &error)) return Fail(program, error);
   DiscCheck disc;
   switch (disc.Open()) {
     case CheckOutcome::kNoCurrentDirectory:
@@ -140,6 +161,10 @@ CommandResult RunCommand(const std::string& program,
   for (std::size_t c = 0; c < configurations.size(); ++c) {
     Configuration& configuration = configurations[c];
     disc.Check(configuration.devices, origin, &configuration.report);
+    if (image.read().read)
+      configuration.report.image =
+          DiscImage{options.folder, TreeName(image.read().tree), options.drive,
+                    image.read().skips};
     kindLint.LintStartsTogether(configuration.report,
                                 fleet ? "configuration " + std::to_string(c + 1)
                                       : "this machine",

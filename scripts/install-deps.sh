@@ -26,6 +26,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   pciutils python3 xvfb xdotool x11-apps chromium
   nsis wixl
+  genisoimage xorriso mtools p7zip-full
   git unzip dpkg-dev lintian groff-base man-db
 )
 # Only Wine's 32-bit loader needs it, and some machines cannot run that.

@@ -30,6 +30,16 @@ void WriteFiles(JsonWriter& json, const char* key,
   json.EndArray();
 }
 
+// Only a check of an image has it.
+void WriteImage(JsonWriter& json, const DiscImage& image) {
+  if (image.file.empty()) return;
+  json.Key("image").BeginObject();
+  json.Key("file").String(image.file);
+  json.Key("tree").String(image.tree);
+  json.Key("drive").String(std::string(1, image.drive));
+  json.Key("skips").Strings(image.skips).EndObject();
+}
+
 void WriteVendorCount(JsonWriter& json, const Report& report) {
   json.Key("vendorCount").BeginObject();
   json.Key("text").String(report.vendorCountText);
@@ -150,6 +160,7 @@ class JsonReportWriter : public ReportWriter {
     JsonWriter json;
     json.BeginObject(JsonLayout::kLinePerItem);
     json.Key("configuration").String(report.configurationPath);
+    WriteImage(json, report.image);
     json.Key("devices").BeginObject();
     json.Key("source").StringOrNull(devices.capture);
     json.Key("count").Number(devices.count);
@@ -174,6 +185,7 @@ class JsonReportWriter : public ReportWriter {
     JsonWriter json;
     json.BeginObject(JsonLayout::kLinePerItem);
     json.Key("configuration").String(first.configurationPath);
+    WriteImage(json, first.image);
     WriteVendorCount(json, first);
     json.Key("skipped").BeginArray();
     for (const SkippedCapture& file : skipped) {

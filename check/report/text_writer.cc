@@ -174,6 +174,15 @@ void AppendFleetEntries(std::string& text,
                 entry.device + "\n";
 }
 
+// Only a check of an image has these lines.
+void AppendImage(std::string& text, const DiscImage& image) {
+  if (image.file.empty()) return;
+  text += "Image:        " + image.file + ", its " + image.tree +
+          " tree as drive " + image.drive + ":\n";
+  for (const std::string& skip : image.skips)
+    text += "  not read: " + skip + "\n";
+}
+
 class TextWriter : public ReportWriter {
  public:
   std::string SingleMachine(const Configuration& machine,
@@ -181,6 +190,7 @@ class TextWriter : public ReportWriter {
                             const FleetReport& packages) const override {
     const Report& report = machine.report;
     std::string text = "Pomvarin.ini: " + report.configurationPath + "\n";
+    AppendImage(text, report.image);
     text += "Devices:      " + std::to_string(devices.count) +
             (devices.capture.empty() ? " present" : " from " + devices.capture) +
             "\n";
@@ -202,6 +212,7 @@ class TextWriter : public ReportWriter {
                     const FleetReport& packages) const override {
     const Report& first = configurations.front().report;
     std::string text = "Pomvarin.ini: " + first.configurationPath + "\n";
+    AppendImage(text, first.image);
     text += "Machines:     " + Machines(MachineCount(configurations)) +
             " in " + std::to_string(configurations.size()) +
             (configurations.size() == 1 ? " configuration\n"
