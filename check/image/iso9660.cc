@@ -196,6 +196,19 @@ bool IsJolietEscape(const std::string& descriptor) {
           descriptor[90] == 'E');
 }
 
+// A UDF volume's recognition sequence ("NSR02" or "NSR03" among the
+// descriptors): Windows mounts UDF before the CD file system looks.
+bool HasUdf(ImageBytes& bytes) {
+  std::string id;
+  for (int i = 0; i < kDescriptorLimit; ++i) {
+    if (!bytes.Read((kFirstDescriptor + i) * kSector + 1, 5, &id) ||
+        id.size() < 5)
+      return false;
+    if (id == "NSR02" || id == "NSR03") return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool LooksLikeIso9660(ImageBytes& bytes) {
@@ -220,6 +233,12 @@ void ReadIso9660(ImageBytes& bytes, std::size_t configurationLimit,
     if (type == 1 && primary.empty()) primary = descriptor;
     if (type == 2 && joliet.empty() && IsJolietEscape(descriptor))
       joliet = descriptor;
+  }
+  if (HasUdf(bytes)) {
+    read->error =
+        "a UDF bridge disc: Windows reads its UDF tree before ISO 9660 and "
+        "Joliet, and this check does not read UDF";
+    return;
   }
   if (primary.empty()) {
     read->error = "an ISO 9660 image without a primary volume descriptor";
