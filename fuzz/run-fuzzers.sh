@@ -18,7 +18,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${2:-$here/../build/fuzz}" && pwd)" || exit 2
 
 targets=(profile_reader vendor_count case_pass launch_spec text hardware_ids
-         launcher_run device_capture inf)
+         launcher_run device_capture inf image_reader)
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/pomvarin-fuzz.XXXXXX")"
 failed=()

@@ -10,8 +10,9 @@ namespace pomvarin::check {
 // Every entry of every folder of the image together; a tree that shares one
 // folder under many names counts each time it is met.
 constexpr std::size_t kImageEntryLimit = 1000000;
-// Folders below this depth are not read: a path through them is longer than
-// the launcher's 259 characters ("D:\" and "\x" for each level).
+// The root and the levels below it that are read: a folder deeper still
+// could never be listed, as the pattern that lists it ("D:\", "\x" for
+// each level, "\*") passes the launcher's 259 characters.
 constexpr std::size_t kImageDepthLimit = 128;
 // The bytes of one folder's records, and of all folders together.
 constexpr std::uint64_t kFolderBytesLimit = 64ull << 20;
