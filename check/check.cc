@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 
+#include "check/image/image_lint.h"
 #include "check/warnings/ini_lint.h"
 #include "check/input/input_limits.h"
 #include "check/pass_recorder.h"
@@ -36,12 +37,18 @@ void LintEntry(const platform::ProfileSection* section,
   if (HasKey(section, "VenID")) LintVenId(entry, devices, warnings);
   if (HasKey(section, "SetupFileRootDir")) LintRoot(entry, values, warnings);
   if (!Searchable(entry.root)) return;
-  if (HasKey(section, "SetupFileName"))
+  const bool image = CheckingAnImage();
+  if (HasKey(section, "SetupFileName")) {
     LintLaunchSpec(entry, "SetupFileName", values.setupFileName, entry.normal,
                    warnings);
+    if (image)
+      LintHiddenOnImage(entry, "SetupFileName", values.setupFileName, warnings);
+  }
   if (HasKey(section, "SilentInstall")) {
     LintLaunchSpec(entry, "SilentInstall", values.silentInstall, entry.silent,
                    warnings);
+    if (image)
+      LintHiddenOnImage(entry, "SilentInstall", values.silentInstall, warnings);
     kindLint.LintSilentSetups(entry, warnings);
   }
 }

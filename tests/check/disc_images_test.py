@@ -79,6 +79,15 @@ ROWS = [
        r"D:\\Drivers\Nvidia\legacy\Setup.exe"]]),
 ]
 
+# The setups each row's image hides, by entry: the check warns of each, as
+# the author's folder would start it.
+HIDDEN = {
+    "genisoimage -J -hidden Setup.exe": {
+        1: [INTEL], 5: [r"D:\\Drivers\Nvidia\Win10\Setup.exe",
+                        r"D:\\Drivers\Nvidia\legacy\Setup.exe"]},
+    "mtools +h Drivers/Intel/Setup.exe": {1: [INTEL]},
+}
+
 failures = []
 
 
@@ -218,6 +227,13 @@ def check_row(work, disc, row):
         started = [setup["path"] for setup in entry["normal"]]
         if started != expected:
             fail("%s: VendorInfo%d starts %s, not %s" % (label, n, started, expected))
+    hidden = {}
+    for warning in report["warnings"]:
+        if warning["key"] == "SetupFileName" and "is hidden on the image" in warning["message"]:
+            n = int(warning["section"][len("VendorInfo"):])
+            hidden.setdefault(n, []).append(warning["message"].split(" is hidden")[0])
+    if hidden != HIDDEN.get(label, {}):
+        fail("%s: warned hidden %s, not %s" % (label, hidden, HIDDEN.get(label, {})))
     # The cross-checks: what the tools' own listers show of the same tree.
     walked = listed(image)
     if tool == "mtools":
