@@ -55,8 +55,9 @@ bool FatReader::ReadTable() {
   const std::uint64_t size =
       std::uint64_t{layout_.fatSectors} * layout_.bytesPerSector;
   if (size > kFatTableLimit) return false;
-  return bytes_.Read(std::uint64_t{layout_.reserved} * layout_.bytesPerSector,
-                     size, &table_);
+  return ReadInPieces(bytes_,
+                      std::uint64_t{layout_.reserved} * layout_.bytesPerSector,
+                      size, &table_);
 }
 
 std::uint32_t FatReader::Next(std::uint32_t cluster) const {

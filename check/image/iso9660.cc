@@ -109,7 +109,8 @@ void IsoReader::ReadFolder(const Extent& extent, std::uint32_t folder,
                " bytes; only the first " + std::to_string(kFolderBytesLimit) +
                " are read");
   if (!tree_.MayReadFolderBytes(size) ||
-      !bytes_.Read(std::uint64_t{extent.block} * blockSize_, size, &data)) {
+      !ReadInPieces(bytes_, std::uint64_t{extent.block} * blockSize_, size,
+                    &data)) {
     tree_.Skip(path + ": not read (the image's folders hold more than " +
                std::to_string(kAllFolderBytesLimit) + " bytes)");
     return;

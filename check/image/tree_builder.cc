@@ -1,5 +1,7 @@
 #include "check/image/tree_builder.h"
 
+#include <algorithm>
+
 #include "check/image/image_limits.h"
 
 namespace pomvarin::check {
@@ -49,6 +51,20 @@ bool RefusedName(const std::string& name) {
 
 std::string Below(const std::string& path, const std::string& name) {
   return path + "\\" + name;
+}
+
+bool ReadInPieces(ImageBytes& bytes, std::uint64_t offset, std::uint64_t size,
+                  std::string* data) {
+  constexpr std::uint64_t kPiece = 1 << 20;
+  std::string piece;
+  data->clear();
+  while (data->size() < size) {
+    const std::uint64_t want = std::min(kPiece, size - data->size());
+    if (!bytes.Read(offset + data->size(), want, &piece)) return false;
+    *data += piece;
+    if (piece.size() < want) break;
+  }
+  return true;
 }
 
 std::uint32_t LittleEndian(const std::string& bytes, std::size_t offset,

@@ -41,6 +41,11 @@ bool RefusedName(const std::string& name);
 // path + "\" + name, for the skips' messages.
 std::string Below(const std::string& path, const std::string& name);
 
+// size bytes from offset, fewer at the image's end; read a piece at a time,
+// so that a size that lies is never allocated whole.
+bool ReadInPieces(ImageBytes& bytes, std::uint64_t offset, std::uint64_t size,
+                  std::string* data);
+
 // A little-endian number of size bytes at offset.
 std::uint32_t LittleEndian(const std::string& bytes, std::size_t offset,
                            std::size_t size);
