@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "check/image/image_lint.h"
 #include "check/warnings/ini_lint.h"
 #include "check/input/input_limits.h"
 #include "check/pass_recorder.h"
@@ -16,6 +17,7 @@
 #include "launcher/launcher.h"
 #include "platform/capture/captured_devices.h"
 #include "platform/files.h"
+#include "platform/image/image_folders.h"
 #include "platform/platform.h"
 #include "platform/profile_sections.h"
 
@@ -36,12 +38,18 @@ void LintEntry(const platform::ProfileSection* section,
   if (HasKey(section, "VenID")) LintVenId(entry, devices, warnings);
   if (HasKey(section, "SetupFileRootDir")) LintRoot(entry, values, warnings);
   if (!Searchable(entry.root)) return;
-  if (HasKey(section, "SetupFileName"))
+  const bool image = CheckingAnImage();
+  if (HasKey(section, "SetupFileName")) {
     LintLaunchSpec(entry, "SetupFileName", values.setupFileName, entry.normal,
                    warnings);
+    if (image)
+      LintHiddenOnImage(entry, "SetupFileName", values.setupFileName, warnings);
+  }
   if (HasKey(section, "SilentInstall")) {
     LintLaunchSpec(entry, "SilentInstall", values.silentInstall, entry.silent,
                    warnings);
+    if (image)
+      LintHiddenOnImage(entry, "SilentInstall", values.silentInstall, warnings);
     kindLint.LintSilentSetups(entry, warnings);
   }
 }
@@ -68,11 +76,13 @@ CheckOutcome DiscCheck::Open() {
       !ConfigurationPath(currentDirectory_, configurationPath_))
     return CheckOutcome::kNoCurrentDirectory;
   disc_.configurationPath = configurationPath_;
-  if (LargerThanTheLimit(configurationPath_))
-    return CheckOutcome::kConfigurationTooLarge;
-  if (!platform::CanReadProfile(configurationPath_))
+  // An image's Pomvarin.ini is read from its copy.
+  const char* file = platform::FileHolding(configurationPath_);
+  if (!file) return CheckOutcome::kUnreadableConfiguration;
+  if (LargerThanTheLimit(file)) return CheckOutcome::kConfigurationTooLarge;
+  if (!platform::CanReadProfile(file))
     return CheckOutcome::kUnreadableConfiguration;
-  sections_ = platform::ListProfileSections(configurationPath_);
+  sections_ = platform::ListProfileSections(file);
   index_ = std::make_unique<SectionIndex>(sections_);
   present_ = VendorSectionNumbers(sections_);
   Text countText;

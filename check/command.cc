@@ -10,6 +10,8 @@
 #include "check/init/disc_ini.h"
 #include "check/input/input_limits.h"
 #include "check/fleet/machines.h"
+#include "check/image/image_drive.h"
+#include "check/listing/list_files.h"
 #include "check/options.h"
 #include "check/report/html_text.h"
 #include "check/report/html_writer.h"
@@ -46,6 +48,25 @@ CommandResult RunInit(const std::string& program, const std::string& folder) {
   return CommandResult{ini.status, ini.text, "", true};
 }
 
+// Enters the disc: folder as the current directory, or the image it names
+// put in place as a drive's root.
+bool EnterDisc(const Options& options, ImageDrive* image, std::string* error) {
+  if (options.folder.empty()) return true;
+  if (NamesAFile(options.folder))
+    return image->Open(options.folder, options.drive, kConfigurationLimit,
+                       error);
+  if (platform::ChangeDirectory(options.folder.c_str())) return true;
+  *error = "cannot enter the folder " + options.folder;
+  return false;
+}
+
+CommandResult RunListFiles(const std::string& program, const Options& options) {
+  ImageDrive image;
+  std::string error;
+  if (!EnterDisc(options, &image, &error)) return Fail(program, error);
+  return CommandResult{kNothingWrong, ListFiles(), ""};
+}
+
 std::string Now() { return UtcTimeText(platform::SecondsSince1970()); }
 
 // Writes the page --html asks for. The report on standard output stands
@@ -58,11 +79,12 @@ void WritePage(const std::string& program, const std::string& path,
   result->err += program + ": cannot write " + path + ": " + reason + "\n";
 }
 
-// Enters the folder, when one is given, and reads its disc; the reason when
-// no check can be made, else empty.
-std::string OpenDisc(const std::string& folder, DiscCheck& disc) {
-  if (!folder.empty() && !platform::ChangeDirectory(folder.c_str()))
-    return "cannot enter the folder " + folder;
+// Enters the disc, a folder or an image, when one is given, and reads it;
+// the reason when no check can be made, else empty.
+std::string OpenDisc(const Options& options, ImageDrive* image,
+                     DiscCheck& disc) {
+  std::string error;
+  if (!EnterDisc(options, image, &error)) return error;
   switch (disc.Open()) {
     case CheckOutcome::kNoCurrentDirectory:
       return "the folder's path cannot be read or is longer than the "
@@ -79,6 +101,13 @@ std::string OpenDisc(const std::string& folder, DiscCheck& disc) {
       break;
   }
   return "";
+}
+
+// The image the disc was read from, if it was one.
+DiscImage ImageOf(const Options& options, const ImageDrive& image) {
+  if (!image.read().read) return DiscImage{};
+  return DiscImage{options.folder, TreeName(image.read().tree), options.drive,
+                   image.read().skips};
 }
 
 // The --target decoration, or null for none (or one that does not parse:
@@ -105,11 +134,12 @@ CommandResult RunFleet(const std::string& program, const Options& options,
     if (!platform::AbsolutePath(given, &absolute, &error)) absolute = given;
     captures.push_back({given, absolute});
   }
+  ImageDrive image;
   DiscCheck disc;
   std::string discError;
   InfTarget target;
   FleetCheck check(disc, Target(options, &target), [&] {
-    discError = OpenDisc(options.folder, disc);
+    discError = OpenDisc(options, &image, disc);
     return discError.empty();
   });
   std::vector<SkippedCapture> skipped;
@@ -121,7 +151,8 @@ CommandResult RunFleet(const std::string& program, const Options& options,
   if (check.empty())
     return CommandResult{kCannotCheck, "",
                          skippedText + program + ": no capture to check\n"};
-  const FleetResults results = check.Finish(std::move(skipped));
+  FleetResults results = check.Finish(std::move(skipped));
+  results.image = ImageOf(options, image);
   CommandResult result{FleetStatus(allRead, results), "", skippedText};
   if (options.jsonLines)
     WriteJsonLines(results, [&](const std::string& lines) { live.Print(lines); });
@@ -150,6 +181,7 @@ CommandResult RunCommand(const std::string& program,
   if (options.trace)
     return RunTrace(program, options.folder, options.launcherArguments, live);
   if (options.init) return RunInit(program, options.folder);
+  if (options.listFiles) return RunListFiles(program, options);
 
   const std::unique_ptr<ReportWriter> writer =
       options.json ? MakeJsonWriter() : MakeTextWriter();
@@ -180,12 +212,14 @@ CommandResult RunCommand(const std::string& program,
   if (!options.html.empty() &&
       !platform::AbsolutePath(options.html, &pagePath, &error))
     return Fail(program, "cannot write " + options.html + ": " + error);
+  ImageDrive image;
   DiscCheck disc;
-  const std::string discError = OpenDisc(options.folder, disc);
+  const std::string discError = OpenDisc(options, &image, disc);
   if (!discError.empty()) return Fail(program, discError);
   const DeviceOrigin origin = options.captures.empty() ? DeviceOrigin::kPresent
                                                        : DeviceOrigin::kCapture;
   disc.Check(machine.devices, origin, &machine.report);
+  machine.report.image = ImageOf(options, image);
   SetupKindLint kindLint;
   kindLint.LintStartsTogether(machine.report, "this machine",
                               &machine.report.warnings);

@@ -49,13 +49,15 @@ TEST(CommandTest, ArgumentsItCannotUseGiveStatus2AndAShortUsage) {
       {"--list", "--trace"}, {"--trace", "--devices", "capture.txt"},
       {"folder", "--", "/s"}, {"--target", "Win10"},
       {"--list", "--devices", "a", "--devices", "b"}, {"--html"},
-      {"--list", "--html", "page.html"}, {"--trace", "--html", "page.html"}};
+      {"--list", "--html", "page.html"}, {"--trace", "--html", "page.html"},
+      {"--drive"}, {"--drive", "1"}, {"--drive", "EF"},
+      {"--list-files", "--json"}, {"--list-files", "--devices", "a"}};
   for (const auto& arguments : cases) {
     const CommandResult result = RunCheck(arguments);
     EXPECT_EQ(result.status, kCannotCheck) << arguments[0];
     EXPECT_TRUE(result.out.empty());
     EXPECT_EQ(result.err.rfind("pomvarin-check: ", 0), 0u) << result.err;
-    EXPECT_NE(result.err.find("\nusage: pomvarin-check [FOLDER]"),
+    EXPECT_NE(result.err.find("\nusage: pomvarin-check [FOLDER|IMAGE]"),
               std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("Exit status"), std::string::npos)
         << "the whole help instead of the usage";
@@ -66,7 +68,7 @@ TEST(CommandTest, HelpAndVersionGoToStandardOutput) {
   for (const char* option : {"--help", "-h"}) {
     const CommandResult help = RunCheck({"folder", option});
     EXPECT_EQ(help.status, kNothingWrong);
-    EXPECT_EQ(help.out.rfind("usage: pomvarin-check [FOLDER]", 0), 0u);
+    EXPECT_EQ(help.out.rfind("usage: pomvarin-check [FOLDER|IMAGE]", 0), 0u);
     EXPECT_NE(help.out.find("--trace [FOLDER] [-- ARGUMENTS]"),
               std::string::npos);
     EXPECT_NE(help.out.find("the setups it finds start"), std::string::npos);

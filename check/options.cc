@@ -27,8 +27,9 @@ bool IsHelpSwitch(const std::string& argument) {
 
 std::string ShortUsage(const std::string& program) {
   return "usage: " + program +
-         " [FOLDER] [--devices FILE|DIR]... [--target DECORATION]"
-         " [--json | --json-lines] [--html FILE]\n"
+         " [FOLDER|IMAGE] [--devices FILE|DIR]... [--target DECORATION]"
+         " [--json | --json-lines] [--html FILE] [--drive LETTER]\n"
+         "       " + program + " --list-files [FOLDER|IMAGE] [--drive LETTER]\n"
          "       " + program + " --list [--devices FILE] [--json]\n"
          "       " + program + " --trace [FOLDER] [-- ARGUMENTS]\n"
          "       " + program + " --init [FOLDER]\n"
@@ -41,6 +42,11 @@ std::string Help(const std::string& program) {
          "Shows what the launcher would do with FOLDER\\Pomvarin.ini (default:\n"
          "the current directory) and warns of what looks wrong in it. Nothing\n"
          "is started and no box is shown, except with --trace.\n"
+         "\n"
+         "An IMAGE, a file in FOLDER's place, is a disc (ISO 9660 with Joliet)\n"
+         "or a stick (FAT12, FAT16, FAT32), told by its content: it is checked\n"
+         "as the root of a drive, read as Windows lists it (which tree, names,\n"
+         "attributes, order).\n"
          "\n"
          "  --list          print the PCI devices, one per line with all their\n"
          "                  hardware IDs: a capture to check a disc against\n"
@@ -74,6 +80,10 @@ std::string Help(const std::string& program) {
          "                  devices; comments say what to look at. Exit status\n"
          "                  0 written without doubts, 1 with comments to read,\n"
          "                  2 nothing could be written\n"
+         "  --drive LETTER  the drive an IMAGE is read as (default D)\n"
+         "  --list-files    print every entry that the launcher's search is\n"
+         "                  given, in the order of its walk, with its\n"
+         "                  attributes\n"
          "  --help          print this help" +
          (platform::HasSlashHelpSwitch() ? " (also /?)" : "") +
          "\n"
@@ -109,6 +119,18 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
       options->trace = true;
     } else if (argument == "--init") {
       options->init = true;
+    } else if (argument == "--list-files") {
+      options->listFiles = true;
+    } else if (argument == "--drive") {
+      const std::string letter = i + 1 < arguments.size() ? arguments[i + 1] : "";
+      const char c = letter.empty() ? '\0' : letter[0];
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) ||
+          !(letter.size() == 1 || letter.substr(1) == ":")) {
+        *error = "--drive needs a letter such as E";
+        return false;
+      }
+      options->drive = c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c;
+      ++i;
     } else if (argument == "--devices") {
       if (i + 1 == arguments.size()) {
         *error = "--devices needs a file";
@@ -166,6 +188,13 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
   }
   if (options->list && options->captures.size() > 1) {
     *error = "--list takes one --devices";
+    return false;
+  }
+  if (options->listFiles &&
+      (options->list || options->json || options->trace || options->init ||
+       !options->captures.empty() || !options->target.empty() ||
+       !options->html.empty())) {
+    *error = "--list-files takes only a folder or an image, and --drive";
     return false;
   }
   if (options->launcherArgumentsGiven && !options->trace) {

@@ -16,7 +16,9 @@ struct Options {
   bool init = false;  // write a Pomvarin.ini for the folder
   std::vector<std::string> captures;  // files, or folders of them
   std::string target;                 // a decoration such as NTamd64.10.0
-  std::string folder;
+  std::string folder;  // or an image's file
+  char drive = 'D';    // the drive an image is read as
+  bool listFiles = false;  // print the walk's entries instead of a check
   std::string html;  // the file of the HTML page, or empty for none
   // After "--": the launcher's arguments for --trace.
   bool launcherArgumentsGiven = false;

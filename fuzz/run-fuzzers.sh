@@ -19,7 +19,7 @@ build="$(cd "${2:-$here/../build/fuzz}" && pwd)" || exit 2
 
 targets=(profile_reader vendor_count case_pass launch_spec text hardware_ids
          launcher_run device_capture wmic_capture msinfo32_capture
-         devcon_capture powershell_capture inf)
+         devcon_capture powershell_capture inf image_reader)
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/pomvarin-fuzz.XXXXXX")"
 failed=()

@@ -29,6 +29,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   pciutils python3 xvfb xdotool x11-apps chromium
   nsis wixl
+  genisoimage xorriso mtools p7zip-full
   git unzip dpkg-dev lintian pandoc groff-base man-db osslsigncode openssl
   stress-ng
 )

@@ -77,6 +77,7 @@ struct FleetResults {
   // Pomvarin.ini and its entries as every machine reads them (taken from
   // the first configuration's pass: the searches depend on the disc alone).
   std::string configurationPath;
+  DiscImage image;  // the image the disc was read from, if it was one
   std::string vendorCountText;
   std::int32_t vendorCount = 0;
   std::vector<EntryReport> entries;

@@ -254,6 +254,7 @@ void AppendPackages(std::string& text, const FleetResults& results,
 std::string FleetText(const FleetResults& results) {
   const FleetTallies tallies = Tally(results);
   std::string text = "Pomvarin.ini: " + results.configurationPath + "\n";
+  AppendImage(text, results.image);
   const std::string machines =
       Machines(tallies.machines) + " in " +
       Counted(results.configurations.size(), "configuration", "configurations");

@@ -177,6 +177,7 @@ std::string FleetJson(const FleetResults& results) {
   JsonWriter json;
   json.BeginObject(JsonLayout::kLinePerItem);
   json.Key("configuration").String(results.configurationPath);
+  WriteImage(json, results.image);
   json.Key("vendorCount").BeginObject();
   json.Key("text").String(results.vendorCountText);
   json.Key("value").Number(results.vendorCount).EndObject();

@@ -21,6 +21,9 @@ void WriteEntry(JsonWriter& json, const EntryReport& entry, bool forFleet);
 void WriteLocalisedStrings(JsonWriter& json,
                            const std::vector<LocalisedStrings>& strings);
 
+// The image the disc was read from, when it was one.
+void WriteImage(JsonWriter& json, const DiscImage& image);
+
 std::string FleetJson(const FleetResults& results);
 
 }  // namespace pomvarin::check

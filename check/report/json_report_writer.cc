@@ -29,6 +29,15 @@ void WriteFiles(JsonWriter& json, const char* key,
   json.EndArray();
 }
 
+void WriteImage(JsonWriter& json, const DiscImage& image) {
+  if (image.file.empty()) return;
+  json.Key("image").BeginObject();
+  json.Key("file").String(image.file);
+  json.Key("tree").String(image.tree);
+  json.Key("drive").String(std::string(1, image.drive));
+  json.Key("skips").Strings(image.skips).EndObject();
+}
+
 namespace {
 
 void WriteVendorCount(JsonWriter& json, const Report& report) {
@@ -128,6 +137,7 @@ class JsonReportWriter : public ReportWriter {
     JsonWriter json;
     json.BeginObject(JsonLayout::kLinePerItem);
     json.Key("configuration").String(report.configurationPath);
+    WriteImage(json, report.image);
     json.Key("devices").BeginObject();
     json.Key("source").StringOrNull(devices.capture);
     json.Key("count").Number(devices.count);

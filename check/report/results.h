@@ -72,8 +72,17 @@ struct Warning {
   std::string message;
 };
 
+// The image a disc was read from, when it was one.
+struct DiscImage {
+  std::string file;  // empty for a folder
+  std::string tree;  // the tree Windows reads: "joliet", "fat32", ...
+  char drive = 'D';
+  std::vector<std::string> skips;  // what of it was not read, for people
+};
+
 struct Report {
   std::string configurationPath;
+  DiscImage image;
   std::string vendorCountText;
   std::int32_t vendorCount = 0;
   std::vector<EntryReport> entries;

@@ -21,6 +21,9 @@ const char* KindLabel(FleetWarningKind kind);
 // "1 machine", "3 machines".
 std::string Machines(std::size_t count);
 
+// The image the disc was read from, when it was one.
+void AppendImage(std::string& text, const DiscImage& image);
+
 std::string FleetText(const struct FleetResults& results);
 
 }  // namespace pomvarin::check

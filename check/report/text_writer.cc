@@ -119,6 +119,7 @@ class TextWriter : public ReportWriter {
                             const FleetReport& packages) const override {
     const Report& report = machine.report;
     std::string text = "Pomvarin.ini: " + report.configurationPath + "\n";
+    AppendImage(text, report.image);
     text += "Devices:      " + std::to_string(devices.count) +
             (devices.capture.empty() ? " present" : " from " + devices.capture) +
             "\n";
@@ -154,6 +155,14 @@ std::string DeviceNotes(const Devices& devices) {
   for (const Device& device : devices)
     if (!device.note.empty()) text += "note: " + device.note + "\n";
   return text;
+}
+
+void AppendImage(std::string& text, const DiscImage& image) {
+  if (image.file.empty()) return;
+  text += "Image:        " + image.file + ", its " + image.tree +
+          " tree as drive " + image.drive + ":\n";
+  for (const std::string& skip : image.skips)
+    text += "  not read: " + skip + "\n";
 }
 
 }  // namespace pomvarin::check

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/image/image_folders.h"
 #include "platform/platform.h"
 #include "platform/system_profile.h"
 
@@ -46,11 +47,17 @@ void KeptProfileAnswers::Read(const char* section, const char* key,
 
 void ReadProfileString(const char* section, const char* key,
                        const char* fallback, Text& value, const char* path) {
-  // A question without a file is the system reader's alone.
-  if (kept && path)
-    kept->Read(section, key, fallback, value, path);
-  else
-    ReadSystemProfileString(section, key, fallback, value, path);
+  // A question without a file is the system reader's alone. A file of an
+  // image in place is read from its copy; the image has no other.
+  const char* file = path ? FileHolding(path) : nullptr;
+  if (path && !file) {
+    std::strncpy(value, fallback ? fallback : "", kTextSize - 1);
+    value[kTextSize - 1] = '\0';
+  } else if (kept && file) {
+    kept->Read(section, key, fallback, value, file);
+  } else {
+    ReadSystemProfileString(section, key, fallback, value, file);
+  }
 }
 
 }  // namespace pomvarin::platform

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/posix/folder_names.h"
 #include "platform/posix/posix_common.h"
+#include "platform/system_listings.h"
 
 namespace pomvarin::platform {
 
@@ -85,7 +86,7 @@ void DeliverEntry(const char* name, std::uint32_t attributes,
 
 }  // namespace
 
-Listing OpenListing(const char* pattern, DirectoryEntry* first) {
+Listing OpenSystemListing(const char* pattern, DirectoryEntry* first) {
   posix::PosixPath folderPath;
   if (!PatternFolder(pattern, folderPath)) return nullptr;
   posix::StateOwner<ListingState> listing(posix::MakeState<ListingState>());
@@ -95,11 +96,11 @@ Listing OpenListing(const char* pattern, DirectoryEntry* first) {
       !posix::ReadFolderNames(listing->folder.get(), &listing->names))
     return nullptr;
   listing->names.Sort(ListingOrder);
-  NextEntry(listing.get(), first);
+  NextSystemEntry(listing.get(), first);
   return listing.release();
 }
 
-bool NextEntry(Listing listing, DirectoryEntry* entry) {
+bool NextSystemEntry(Listing listing, DirectoryEntry* entry) {
   if (!listing) return false;
   const std::size_t position = listing->delivered;
   if (position == 0) {
@@ -119,6 +120,6 @@ bool NextEntry(Listing listing, DirectoryEntry* entry) {
   return true;
 }
 
-void CloseListing(Listing listing) { posix::ReleaseState(listing); }
+void CloseSystemListing(Listing listing) { posix::ReleaseState(listing); }
 
 }  // namespace pomvarin::platform

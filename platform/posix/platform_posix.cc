@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/posix_common.h"
+#include "platform/system_listings.h"
 
 namespace pomvarin::platform {
 
@@ -60,7 +61,7 @@ void Trace(const char* text) {
   WriteLine(pieces, 2);
 }
 
-bool ReadCurrentDirectory(Text& directory) {
+bool ReadSystemCurrentDirectory(Text& directory) {
   if (getcwd(directory, kTextSize)) return true;
   directory[0] = '\0';
   return false;
@@ -80,7 +81,8 @@ unsigned char* AllocateZeroed(std::uint32_t size) {
 
 void Release(unsigned char* buffer) { std::free(buffer); }
 
-bool ReadFolderIdentity(const char* path, FolderIdentity* identity) {
+bool ReadSystemFolderIdentity(const char* path,
+                              FolderIdentity* identity) {
   posix::PosixPath posixPath;
   struct stat status;
   if (!posix::ToPosixPath(path, posixPath) || stat(posixPath, &status) != 0)

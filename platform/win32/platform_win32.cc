@@ -2,6 +2,7 @@
 // platform/win32 are the only ones that include the Windows headers.
 #include "platform/platform.h"
 #include "platform/system_devices.h"
+#include "platform/system_listings.h"
 #include "platform/system_profile.h"
 #include "platform/win32/system_library.h"
 
@@ -95,7 +96,7 @@ const DeviceSetupService* DeviceSetup() {
 
 void Trace(const char* text) { OutputDebugStringA(text); }
 
-bool ReadCurrentDirectory(Text& directory) {
+bool ReadSystemCurrentDirectory(Text& directory) {
   // The answer is the length without the terminator when it fits, else the
   // size it would need (or 0 on failure).
   DWORD length = GetCurrentDirectoryA(kTextSize, directory);
@@ -170,7 +171,7 @@ unsigned char* AllocateZeroed(std::uint32_t size) {
 
 void Release(unsigned char* buffer) { LocalFree(buffer); }
 
-Listing OpenListing(const char* pattern, DirectoryEntry* first) {
+Listing OpenSystemListing(const char* pattern, DirectoryEntry* first) {
   WIN32_FIND_DATAA data;
   HANDLE listing = FindFirstFileA(pattern, &data);
   if (listing == INVALID_HANDLE_VALUE) return nullptr;
@@ -178,16 +179,17 @@ Listing OpenListing(const char* pattern, DirectoryEntry* first) {
   return reinterpret_cast<Listing>(listing);
 }
 
-bool NextEntry(Listing listing, DirectoryEntry* entry) {
+bool NextSystemEntry(Listing listing, DirectoryEntry* entry) {
   WIN32_FIND_DATAA data;
   if (!FindNextFileA(ToHandle(listing), &data)) return false;
   CopyEntry(data, entry);
   return true;
 }
 
-void CloseListing(Listing listing) { FindClose(ToHandle(listing)); }
+void CloseSystemListing(Listing listing) { FindClose(ToHandle(listing)); }
 
-bool ReadFolderIdentity(const char* path, FolderIdentity* identity) {
+bool ReadSystemFolderIdentity(const char* path,
+                              FolderIdentity* identity) {
   // No access rights are asked for: only the file's information is read.
   // Backup semantics let a folder be opened at all.
   const HANDLE opened = CreateFileA(

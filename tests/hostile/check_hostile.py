@@ -316,6 +316,36 @@ def check_disc_of_1_gib(w):
     return over_one_device(w)
 
 
+# ---- Images -------------------------------------------------------------------
+
+def sparse_image(w, size):
+    """An image of size bytes, all zeros, that takes no room."""
+    path = w.path("disc.img")
+    with open(path, "wb") as f:
+        f.truncate(size)
+    return path
+
+
+def iso_that_lies(w):
+    """An ISO 9660 image whose root folder lies past the end of its 40 KiB
+    and says it holds 4 GiB of records."""
+    path = sparse_image(w, 20 * 2048)
+    with open(path, "r+b") as f:
+        f.seek(16 * 2048)
+        primary = bytearray(2048)
+        primary[0:7] = b"\x01CD001\x01"
+        primary[128:130] = (2048).to_bytes(2, "little")
+        root = bytearray(34)
+        root[0] = 34
+        root[2:6] = (5000000).to_bytes(4, "little")
+        root[10:14] = (0xFFFFFFFF).to_bytes(4, "little")
+        root[25] = 2
+        root[32] = 1
+        primary[156:190] = root
+        f.write(primary + b"\xffCD001\x01")
+    return [path]
+
+
 # ---- .inf packages ------------------------------------------------------------
 
 INF_HEAD = '[Version]\r\nSignature="$Windows NT$"\r\n'
@@ -379,6 +409,16 @@ def inf_of_long_manufacturer(work, lines=10000, models=50000):
 # ---- The rows ---------------------------------------------------------------
 
 ROWS = [
+    # Images: files in the disc folder's place.
+    Row("an image of 1 GiB of zeros",
+        lambda w: [sparse_image(w, 1024 * MIB)], 2,
+        says=["neither an ISO 9660 nor a FAT image"]),
+    Row("an endless device as the image",
+        lambda w: ["/dev/zero"], 2, says=["cannot enter the folder /dev/zero"]),
+    Row("an image whose root lies past its end and of its size",
+        iso_that_lies, 2, says=["cannot read D:\\\\Pomvarin.ini"]),
+    Row("a listing of an image whose root lies",
+        lambda w: ["--list-files"] + iso_that_lies(w), 0),
     # Folders and special files where a capture is expected.
     Row("a folder as the capture of --list",
         lambda w: ["--list", "--devices", w.disc], 2,
