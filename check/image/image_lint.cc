@@ -12,7 +12,7 @@ namespace pomvarin::check {
 
 namespace {
 
-// The hidden files of the spec's name, met as the search walks (it enters
+// The hidden files of the LaunchSpec's name, met as the search walks (it enters
 // every folder, hidden ones too).
 class HiddenSetups : public FolderVisitor {
  public:

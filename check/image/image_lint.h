@@ -12,7 +12,7 @@ namespace pomvarin::check {
 bool CheckingAnImage();
 
 // Warnings of one LaunchSpec of the entry (key "SetupFileName" or
-// "SilentInstall"): each file below the entry's root that has the spec's
+// "SilentInstall"): each file below the entry's root that has its file
 // name but that the image marks hidden.
 void LintHiddenOnImage(const EntryReport& entry, const char* key,
                        const char* spec, std::vector<Warning>* warnings);
