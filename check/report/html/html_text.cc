@@ -1,4 +1,4 @@
-#include "check/report/html_text.h"
+#include "check/report/html/html_text.h"
 
 #include "check/report/utf8.h"
 

@@ -1,4 +1,4 @@
-#include "check/report/html_style.h"
+#include "check/report/html/html_style.h"
 
 namespace pomvarin::check {
 

@@ -3,8 +3,8 @@
 // they concern.
 #include <algorithm>
 
-#include "check/report/html_fleet_parts.h"
-#include "check/report/html_text.h"
+#include "check/report/html/html_fleet_parts.h"
+#include "check/report/html/html_text.h"
 
 namespace pomvarin::check {
 

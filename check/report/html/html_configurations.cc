@@ -2,8 +2,8 @@
 // the page's other parts share.
 #include <algorithm>
 
-#include "check/report/html_parts.h"
-#include "check/report/html_text.h"
+#include "check/report/html/html_parts.h"
+#include "check/report/html/html_text.h"
 
 namespace pomvarin::check {
 

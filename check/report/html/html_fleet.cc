@@ -4,9 +4,9 @@
 // past a limit; --json has them all.
 #include <map>
 
-#include "check/report/html_fleet_parts.h"
-#include "check/report/html_text.h"
-#include "check/report/html_writer.h"
+#include "check/report/html/html_fleet_parts.h"
+#include "check/report/html/html_text.h"
+#include "check/report/html/html_writer.h"
 #include "launcher/launcher.h"
 #include "pomvarin_version.h"
 

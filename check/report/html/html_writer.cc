@@ -1,15 +1,15 @@
 // The HTML page: its head, the summary, the matrix of configurations and
 // entries, the entries, and the warnings. Each configuration's own part is
 // in html_configurations.cc.
-#include "check/report/html_writer.h"
+#include "check/report/html/html_writer.h"
 
 #include <array>
 #include <map>
 #include <utility>
 
-#include "check/report/html_parts.h"
-#include "check/report/html_style.h"
-#include "check/report/html_text.h"
+#include "check/report/html/html_parts.h"
+#include "check/report/html/html_style.h"
+#include "check/report/html/html_text.h"
 #include "check/report/outcome.h"
 #include "launcher/launcher.h"
 #include "pomvarin_version.h"

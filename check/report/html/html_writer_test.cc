@@ -1,12 +1,12 @@
-#include "check/report/html_writer.h"
+#include "check/report/html/html_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "check/report/html_parts.h"
-#include "check/report/html_text.h"
+#include "check/report/html/html_parts.h"
+#include "check/report/html/html_text.h"
 #include "check/report/utf8.h"
 
 namespace pomvarin::check {

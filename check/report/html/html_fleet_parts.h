@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "check/report/fleet_tallies.h"
-#include "check/report/html_parts.h"
+#include "check/report/html/html_parts.h"
 
 namespace pomvarin::check {
 
