@@ -74,7 +74,7 @@ bool ReadDevconHwids(std::string_view text, Devices* devices,
   std::vector<std::string> ids;
   HwidsLabel label = HwidsLabel::kNone;
   auto finish = [&]() {
-    if (deviceLine != 0) found.Add(instanceId, std::move(ids), deviceLine, kOnlyInstanceId);
+    if (deviceLine != 0) found.Add(instanceId, std::move(ids), kOnlyInstanceId);
     ids.clear();
     deviceLine = 0;
   };
@@ -141,7 +141,7 @@ bool ReadDevconFind(std::string_view text, Devices* devices,
     if (line.empty()) continue;
     const std::string_view instanceId = FoundInstanceId(line);
     if (!instanceId.empty()) {
-      found.Add(instanceId, {}, lines.number(), kOnlyInstanceId);
+      found.Add(instanceId, {}, kOnlyInstanceId);
       continue;
     }
     if (IsSummary(line)) continue;

@@ -126,7 +126,7 @@ bool ReadMsinfo32Nfo(std::string_view text, Devices* devices,
     if (walk.StartsWith("<![CDATA[")) {
       walk.TakeUntil("<![CDATA[", &part);
       if (!walk.TakeUntil("]]>", &part)) return fail(line, "\"]]>\" after CDATA");
-      found.Add(TrimSpace(part), {}, line, kOnlyInstanceId);
+      found.Add(TrimSpace(part), {}, kOnlyInstanceId);
     } else if (walk.StartsWith("<!--")) {
       if (!walk.TakeUntil("-->", &part)) return fail(line, "\"-->\" after a comment");
     } else if (walk.StartsWith("<!")) {
@@ -161,7 +161,7 @@ bool ReadMsinfo32Nfo(std::string_view text, Devices* devices,
       if (HasOtherReference(value))
         return fail(line, "only XML's own escapes such as &amp;, found " +
                               QuotedExcerpt(value));
-      found.Add(WithoutXmlEscapes(value), {}, line, kOnlyInstanceId);
+      found.Add(WithoutXmlEscapes(value), {}, kOnlyInstanceId);
     }
   }
   if (!rootSeen || !open.empty())

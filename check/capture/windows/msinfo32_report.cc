@@ -40,7 +40,7 @@ bool ReadMsinfo32Report(std::string_view text, Devices* devices,
   while (lines.Next()) {
     std::string_view rest = lines.line(), word;
     while (NextWord(&rest, &word))
-      found.Add(word, {}, lines.number(), kOnlyInstanceId);
+      found.Add(word, {}, kOnlyInstanceId);
   }
   if (found.empty())
     return Fail(lines.number(),

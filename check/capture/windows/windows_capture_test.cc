@@ -43,22 +43,19 @@ std::string Saving(const std::string& text, Saved saved) {
   return bytes;
 }
 
-// A device as a row expects it: its IDs, and the capture line its note
-// names (0: no note).
+// A device as a row expects it: its IDs, and whether its note says the
+// capture holds its instance ID alone.
 struct Want {
   Ids ids;
-  int noteLine = 0;
+  bool noted = false;
 };
 
 bool operator==(const Want& want, const Device& device) {
   const std::string note =
-      want.noteLine == 0
-          ? ""
-          : want.ids[0] + " (capture line " + std::to_string(want.noteLine) +
-                "): the capture holds its instance ID alone";
+      want.noted ? want.ids[0] + ": the capture holds its instance ID alone" : "";
   return device.hardwareIds == want.ids &&
          device.note.substr(0, note.size()) == note &&
-         (want.noteLine != 0 || device.note.empty());
+         (want.noted || device.note.empty());
 }
 
 std::string Describe(const Devices& devices) {
@@ -113,7 +110,7 @@ std::vector<WindowsCase> Cases() {
        "\n\nCaption=NVIDIA GeForce GT 630\n"
        "DeviceID=PCI\\VEN_10DE&amp;DEV_0622&amp;SUBSYS_827C1043&amp;REV_A1\\4&amp;2F2B8D0A&amp;0&amp;0008\n"
        "HardwareID=\n",
-       {sata, {First(kNvidia), 17}}},
+       {sata, {First(kNvidia), true}}},
       // XP has no HardwareID; a video controller's DeviceID is no ID.
       {"wmic get /value, Windows XP, piped", 
        "wmic /format:list or /value", Saved::kPiped,
@@ -123,8 +120,8 @@ std::vector<WindowsCase> Cases() {
        "\n\nDeviceID=VideoController1\n"
        "Name=NVIDIA GeForce 6200\n"
        "PNPDeviceID=PCI\\VEN_10DE&amp;DEV_0221&amp;SUBSYS_00000000&amp;REV_A1\\4&amp;1F7DBC9F&amp;0&amp;0008\n",
-       {{First(kSound), 3},
-        {First("VEN_10DE&DEV_0221&SUBSYS_00000000&REV_A1"), 8}}},
+       {{First(kSound), true},
+        {First("VEN_10DE&DEV_0221&SUBSYS_00000000&REV_A1"), true}}},
       {"wmic /format:list, Windows 10, /OUTPUT:",
        "wmic /format:list or /value", Saved::kUtf16,
        "\n\nDeviceID=PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;11583659&amp;0&amp;FA\n"
@@ -147,7 +144,7 @@ std::vector<WindowsCase> Cases() {
        "\nNode,DeviceID,Name,PNPDeviceID\n"
        "OLDPC,PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2,"
        "SoundMAX,PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2\n",
-       {{First(kSound), 3}}},
+       {{First(kSound), true}}},
       {"wmic get DeviceID,HardwareID, Windows 7",
        "wmic table (get without /format)", Saved::kUtf16,
        "DeviceID                                                          HardwareID  \n"
@@ -162,7 +159,7 @@ std::vector<WindowsCase> Cases() {
        "Name                       PNPDeviceID\n"
        "Placa madre                \n"
        "Audio de alta definición   PCI\\VEN_8086&DEV_266E&SUBSYS_300D103C&REV_03\\3&B1BFB68&0&F2\n",
-       {{First(kSound), 3}}},
+       {{First(kSound), true}}},
       {"msinfo32 /report, Windows XP", "msinfo32 /report", Saved::kUtf16,
        "System Information report written at: 12/10/2026 10:00:00 AM\n"
        "System Name: OLDPC\n"
@@ -177,7 +174,7 @@ std::vector<WindowsCase> Cases() {
        "PCI\\VEN_8086&DEV_266E&SUBSYS_300D103C&REV_03\\3&B1BFB68&0&F2\t\n"
        "USB Root Hub\tYes\tUSB\t5.1.2600.0\t7/1/2001\t(Standard USB Host Controller)\tusbport.inf\tNot Available\t"
        "USB\\ROOT_HUB\\4&1A2B3C&0\t\n",
-       {{First(kNvidia), 12}, {First(kSound), 18}}},
+       {{First(kNvidia), true}, {First(kSound), true}}},
       // Windows 10 in French, pasted from the window with blanks for tabs.
       {"msinfo32 /report, Windows 10, French, pasted", "msinfo32 /report",
        Saved::kUtf16Bare,
@@ -186,7 +183,7 @@ std::vector<WindowsCase> Cases() {
        "[Résumé système]\n\n"
        "[Affichage]\n\nÉlément   Valeur\n"
        "ID du périphérique PNP   PCI\\VEN_8086&DEV_1C02&SUBSYS_844D1043&REV_05\\3&11583659&0&FA\n",
-       {{First(kSata), 8}}},
+       {{First(kSata), true}}},
       {"msinfo32 /nfo, Windows 7", "msinfo32 /nfo", Saved::kUtf16,
        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<MsInfo>\n"
        "<Metadata><Version>8.0</Version><CreationUTC>12/10/2026</CreationUTC></Metadata>\n"
@@ -199,12 +196,12 @@ std::vector<WindowsCase> Cases() {
        "<Data><Device_Name>SATA AHCI</Device_Name><Signed/>\n"
        "<Device_ID>PCI\\VEN_8086&amp;DEV_1C02&amp;SUBSYS_844D1043&amp;REV_05\\3&amp;11583659&amp;0&amp;FA</Device_ID></Data>\n"
        "</Category>\n</Category>\n</MsInfo>\n",
-       {{First(kNvidia), 8}, {First(kSata), 12}}},
+       {{First(kNvidia), true}, {First(kSata), true}}},
       {"msinfo32 /nfo, Windows Vista, one line", "msinfo32 /nfo", Saved::kUtf16,
        "<?xml version=\"1.0\"?><MsInfo><Category name=\"System Summary\"><Data>"
        "<Item>PNP Device ID</Item><Value>PCI\\VEN_8086&amp;DEV_266E&amp;SUBSYS_300D103C&amp;REV_03\\3&amp;B1BFB68&amp;0&amp;F2</Value>"
        "</Data></Category></MsInfo>",
-       {{First(kSound), 1}}},
+       {{First(kSound), true}}},
       {"devcon hwids", "devcon hwids", Saved::kUtf8,
        "ACPI\\PNP0A03\\0\n    Name: PCI bus\n    Hardware IDs:\n        ACPI\\PNP0A03\n        *PNP0A03\n"
        "PCI\\VEN_8086&DEV_1C02&SUBSYS_844D1043&REV_05\\3&11583659&0&FA\n"
@@ -230,17 +227,17 @@ std::vector<WindowsCase> Cases() {
        "2 matching device(s) found.\n",
        {{{"PCI\\VEN_8086&DEV_266E&SUBSYS_300D103C&REV_03",
           "PCI\\VEN_8086&DEV_266E&SUBSYS_300D103C"}},
-        {First(kNvidia), 8}}},
+        {First(kNvidia), true}}},
       {"devcon find *", "devcon find, findall or listclass", Saved::kUtf8,
        "ACPI\\PNP0A03\\0                                              : PCI bus\n"
        "PCI\\VEN_8086&DEV_1C02&SUBSYS_844D1043&REV_05\\3&11583659&0&FA: Intel(R) SATA AHCI\n"
        "PCI\\VEN_10DE&DEV_0622&SUBSYS_827C1043&REV_A1\\4&2F2B8D0A&0&0008: NVIDIA GeForce GT 630\n"
        "3 matching device(s) found.\n",
-       {{First(kSata), 2}, {First(kNvidia), 3}}},
+       {{First(kSata), true}, {First(kNvidia), true}}},
       {"devcon listclass", "devcon find, findall or listclass", Saved::kUtf8,
        "Listing 1 devices in setup class \"Display\" (Display adapters).\n"
        "PCI\\VEN_10DE&DEV_0622&SUBSYS_827C1043&REV_A1\\4&2F2B8D0A&0&0008: NVIDIA GeForce GT 630\n",
-       {{First(kNvidia), 2}}},
+       {{First(kNvidia), true}}},
   };
 }
 
@@ -432,11 +429,16 @@ TEST(WindowsCapturesTest, AFileOfManyMachinesIsReadAsAFolderOfCaptures) {
     ASSERT_EQ(devices.size(), folderDevices.size()) << name;
     for (std::size_t d = 0; d < devices.size(); ++d) {
       EXPECT_EQ(devices[d].hardwareIds, folderDevices[d].hardwareIds) << name;
-      // Each names its own file's line.
       EXPECT_EQ(devices[d].note.empty(), folderDevices[d].note.empty()) << name;
     }
   }
   EXPECT_EQ(fromFile.machines[0].first, "PC-A");
+  // One device reads alike on every machine of the file, wherever it stands,
+  // so that machines alike are one configuration.
+  ASSERT_EQ(fromFile.machines[1].second.size(), 1u);
+  EXPECT_FALSE(fromFile.machines[1].second[0].note.empty());
+  EXPECT_EQ(fromFile.machines[1].second[0].note,
+            fromFile.machines[0].second[1].note);
 }
 
 }  // namespace

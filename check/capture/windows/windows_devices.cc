@@ -69,7 +69,7 @@ std::string WithoutXmlEscapes(std::string_view text) {
 }
 
 void PciDevices::Add(std::string_view instanceId, std::vector<std::string>&& ids,
-                     int line, std::string_view lacking) {
+                     std::string_view lacking) {
   if (!IsPciInstanceId(instanceId)) return;
   // Instance IDs are told apart whatever their letters' case.
   const std::string key = pomvarin::UpperAscii(std::string(instanceId));
@@ -87,8 +87,9 @@ void PciDevices::Add(std::string_view instanceId, std::vector<std::string>&& ids
     const std::string_view devicePart =
         instanceId.substr(0, instanceId.find('\\', 4));
     device.hardwareIds.emplace_back(devicePart);
-    device.note = std::string(devicePart) + " (capture line " +
-                  std::to_string(line) + "): " + std::string(lacking);
+    // No line: a device of an export of many machines reads alike on every
+    // machine, as it does in each machine's own capture.
+    device.note = std::string(devicePart) + ": " + std::string(lacking);
   }
   devices_.push_back(std::move(device));
   whole_.push_back(whole);

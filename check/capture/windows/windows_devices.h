@@ -29,13 +29,13 @@ extern const char kOnlyInstanceId[];
 // instance ID: a tool may list one device under several classes.
 class PciDevices {
  public:
-  // The device of instanceId, met at a line of the capture, with its
-  // hardware IDs where the capture holds them whole. Where it holds none,
+  // The device of instanceId, with its hardware IDs where the capture holds
+  // them whole. Where it holds none,
   // the first is the instance ID's device part and the device's note says
   // what the capture lacks. A device met again gains its whole IDs, if it
   // now has them. Instance IDs of other buses are passed over.
   void Add(std::string_view instanceId, std::vector<std::string>&& ids,
-           int line, std::string_view lacking);
+           std::string_view lacking);
 
   bool empty() const { return devices_.empty(); }
   Devices Take() { return std::move(devices_); }

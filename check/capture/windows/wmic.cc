@@ -84,7 +84,7 @@ bool AddWmicRecord(const WmicRecord& record, const char* format,
                       QuotedExcerpt(record.hardwareId),
                   error);
   }
-  devices->Add(instanceId, std::move(ids), record.line, kOnlyInstanceId);
+  devices->Add(instanceId, std::move(ids), kOnlyInstanceId);
   return true;
 }
 
