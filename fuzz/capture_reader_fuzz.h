@@ -25,11 +25,9 @@ inline void RequireSoundDevices(const check::Devices& devices) {
       Require(id.find('\\') != std::string::npos,
               "every hardware ID is in the enumerator's form");
     }
-    // PowerShell's notes name no line: an export of many machines gives
-    // each machine's device the note its own capture would.
+    // The notes name no line: an export of many machines gives each
+    // machine's device the note its own capture would.
     Require(device.note.empty() ||
-                device.note.rfind(device.hardwareIds[0] + " (capture line ",
-                                  0) == 0 ||
                 device.note.rfind(device.hardwareIds[0] + ": ", 0) == 0,
             "a note names its device's first ID");
   }
