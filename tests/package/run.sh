@@ -42,16 +42,22 @@ finish() {
   exit
 }
 
+# Both clones hold this one commit: one made while the first builds would
+# otherwise be packaged in the second, and the two could not match.
+commit=$(git -C "$repo" rev-parse HEAD)
 if [ -n "$(git -C "$repo" status --porcelain --untracked-files=no)" ]; then
-  echo "note: uncommitted changes are not in the packages; the commit $(git -C "$repo" rev-parse --short HEAD) is tested"
+  echo "note: uncommitted changes are not in the packages; the commit ${commit:0:7} is tested"
 fi
 
 # 1. Two fresh clones in folders of different names and depths.
 one=$work/one/pomvarin
 two=$work/second/a-longer-folder/pomvarin-again
 for clone in "$one" "$two"; do
-  output=$(git clone -q --no-local "$repo" "$clone" 2>&1) ||
-    stop "git clone of $repo into $clone: exit status $?: $output"
+  output=$(git clone -q --no-local "$repo" "$clone" 2>&1 &&
+           git -C "$clone" checkout -q --detach "$commit" 2>&1) ||
+    stop "git clone of $repo at $commit into $clone: exit status $?: $output"
+done
+for clone in "$one" "$two"; do
   check "package.sh in $clone" bash "$clone/scripts/package.sh"
 done
 version=$(sed -n 's/^project(Pomvarin VERSION \([0-9.]*\).*/\1/p' "$one/CMakeLists.txt")
