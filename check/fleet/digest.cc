@@ -38,7 +38,8 @@ class Digester {
     if (at < bytes.size()) {
       std::uint64_t word = 0;
       std::memcpy(&word, bytes.data() + at, bytes.size() - at);
-      Step(word ^ (bytes.size() - at) << 59);
+      // The tail's length in the top bits, in 64 bits on every word size.
+      Step(word ^ static_cast<std::uint64_t>(bytes.size() - at) << 59);
     }
   }
 
