@@ -215,6 +215,7 @@ void FatReader::ReadFolder(std::uint32_t cluster, std::uint32_t folder,
     const std::string shortName = ShortName(e);
     if (shortName == "." || shortName == "..") continue;
     if (name.empty()) name = shortName;
+    if (name.empty()) continue;  // its path would be its folder's own
     ShortEntry entry{name, attributes,
                      LittleEndian(e, 26, 2) |
                          (layout_.tree == ImageTree::kFat32
