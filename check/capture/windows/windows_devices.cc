@@ -13,6 +13,10 @@ const char kOnlyInstanceId[] =
     "not in the capture";
 
 bool IsPciInstanceId(std::string_view text) {
+  // No instance ID holds a blank or a control character: text that does is
+  // some other value, or a cut one.
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) <= 0x20) return false;
   return text.size() > 4 && (text[0] | 0x20) == 'p' &&
          (text[1] | 0x20) == 'c' && (text[2] | 0x20) == 'i' &&
          text[3] == '\\' && IsInstanceId(text);
